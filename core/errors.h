@@ -1,0 +1,48 @@
+// ErrObj: how a failure travels from where it is found to the exported
+// function, which logs it, records it in the handle and returns its code.
+#pragma once
+#include <cstdint>
+#include <ostream>
+
+#include "ozlib.h"
+
+namespace oz {
+
+constexpr uint16_t kClassCnc = 1;
+constexpr uint16_t kClassPmc = 2;
+
+class ErrObj {
+ public:
+  ErrObj(int16_t code, uint16_t detail = 0, uint16_t sub = 0, uint16_t cls = kClassCnc)
+      : code(code), detail(detail), sub(sub), cls(cls) {}
+  virtual ~ErrObj() = default;
+  ErrObj(const ErrObj&) = default;
+  ErrObj& operator=(const ErrObj&) = default;
+
+  int16_t code;
+  uint16_t detail;
+  uint16_t sub;
+  uint16_t cls;
+};
+
+// Code, detail and sub-detail as signed 16-bit decimals separated by blanks.
+std::ostream& operator<<(std::ostream&, const ErrObj&);
+
+[[noreturn]] inline void raise(int16_t code, uint16_t detail = 0, uint16_t sub = 0,
+                               uint16_t cls = kClassCnc) {
+  throw ErrObj(code, detail, sub, cls);
+}
+
+// Argument tests: each names its code so no export writes its own `if`.
+inline void expect(bool ok, int16_t code) {
+  if (!ok) raise(code);
+}
+template <class T, class L, class H>
+inline void expect_range(T v, L lo, H hi, int16_t code = EW_RANGE) {
+  if (v < T(lo) || v > T(hi)) raise(code);
+}
+
+// Name of a result code ("EW_SIZE"), or null for a controller-only code.
+const char* result_name(int16_t code);
+
+}  // namespace oz

@@ -1,0 +1,54 @@
+// One non-blocking IPv4 TCP socket with the library's logging and error
+// raising. All waiting is done by the callers through select().
+#pragma once
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace oz {
+
+// Milliseconds between the two connections of a circuit; read at load.
+extern uint32_t g_sock_get_interval;
+
+bool startup();
+bool cleanup();
+uint32_t getInetAddr(const char* host);   // network order; raises (-16, 7, err)
+
+class Socket {
+ public:
+  // One PDU buffer's worth of read-ahead: a reply usually arrives whole, and
+  // taking it with a single receive instead of one per header and body halves
+  // the system calls of a request without changing what is read or when.
+  static constexpr int kReadAhead = 4960;
+
+  Socket() = default;
+  virtual ~Socket();
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+
+  bool create();
+  bool connect(uint32_t addr_be, uint16_t port_be, int32_t timeout);
+  int send(const void* buf, int n, int flags = 0);      // bytes taken; 0 would block
+  int receive(void* buf, int n, int flags = 0);         // bytes read; 0 nothing yet
+  bool select(int event, uint32_t timeout_sec);         // 0 read, 1 write, 2 except
+  bool pollNow(int event);                              // select with limit 0
+  void setNonBlocking(bool on);
+  void setNoDelay(bool on);
+  bool close();
+
+  bool isOpen() const { return sock_ != plat::kBadSock; }
+  uint64_t number() const { return sock_; }
+  uint32_t lastError() const { return last_error_; }
+
+ private:
+  bool readReady(uint32_t sec, uint32_t usec);
+  void dump(const char* what, const uint8_t* p, int n);
+
+  uint64_t sock_ = plat::kBadSock;
+  uint32_t last_error_ = 0;
+  uint8_t rx_[kReadAhead];
+  int rx_pos_ = 0;
+  int rx_len_ = 0;
+};
+
+}  // namespace oz
