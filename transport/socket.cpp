@@ -189,6 +189,14 @@ bool Socket::select(int event, uint32_t timeout_sec) {
 
 bool Socket::pollNow(int event) { return select(event, 0); }
 
+void Socket::discardPending() {
+  rx_pos_ = rx_len_ = 0;
+  // Bounded: a peer that keeps streaming cannot hold the caller here.
+  for (int i = 0; i < 16 && plat::sock_select(sock_, 0, 0, 0) > 0; ++i)
+    if (plat::sock_recv(sock_, rx_, kReadAhead, 0) <= 0) break;
+  rx_pos_ = rx_len_ = 0;
+}
+
 void Socket::setNonBlocking(bool on) {
   OZ_LOG(2) << sock_ << ": setNonBlocking(" << on << ")";
   if (plat::sock_set_nonblocking(sock_, on) != 0) {

@@ -170,6 +170,7 @@ void receivePDU(PDU& pdu, Socket& s, int32_t timeout, uint8_t expected) {
           l << ": PDU mark(0x" << std::hex << std::uppercase << std::setw(8) << std::setfill('0')
             << mark << ") incorrect.";
         });
+      s.discardPending();
       raise(EW_FRAMING, 4);
     }
     const uint16_t size = pdu.dataSize();
@@ -180,6 +181,7 @@ void receivePDU(PDU& pdu, Socket& s, int32_t timeout, uint8_t expected) {
           header_err([&](std::ostream& l) {
             l << ": PDU data size(" << size << ") is larger than MTU" << "(" << mtu << ").";
           });
+        s.discardPending();
         raise(EW_FRAMING, 7, 1);
       }
     };
@@ -201,6 +203,7 @@ void receivePDU(PDU& pdu, Socket& s, int32_t timeout, uint8_t expected) {
     if (dir == 0 || dir > 4) {
       if (log_on(1))
         header_err([&](std::ostream& l) { l << ": PDU direction(" << char(dir) << ") incorrect"; });
+      s.discardPending();
       raise(EW_FRAMING, 6);
     }
     check_mtu();

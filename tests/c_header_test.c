@@ -1,0 +1,22 @@
+/* The public header compiled as C11: layouts checked, a few calls linked
+ * against the shared library. */
+#include <stddef.h>
+
+#include "ozlib.h"
+
+_Static_assert(sizeof(dtailerr_t) == 4, "dtailerr_t");
+_Static_assert(offsetof(dtailerr_t, subdetail) == 2, "dtailerr_t.subdetail");
+_Static_assert(offsetof(actf_t, data) == 4, "actf_t.data");
+_Static_assert(offsetof(axis_values_t, axis) == 2, "axis_values_t.axis");
+_Static_assert(offsetof(axis_values_t, data) == 4, "axis_values_t.data");
+_Static_assert(EW_CIRCUIT == -16 && EW_FRAMING == -17 && EW_BUFFER == 10, "codes");
+
+int main(void) {
+  actf_t a;
+  dtailerr_t d;
+  if (oz_version() != OZLIB_VERSION_MAJOR * 10000 + OZLIB_VERSION_MINOR * 100 + OZLIB_VERSION_PATCH)
+    return 1;
+  if (cnc_actf(0x8001, &a) != EW_BADHANDLE) return 2;
+  if (cnc_getdtailerr(0, &d) != EW_BADHANDLE) return 3;
+  return 0;
+}

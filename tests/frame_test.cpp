@@ -1,0 +1,271 @@
+// The call frame end to end: requests on the wire, decoding into the caller's
+// structure, error lines, multi-RB calls, threads sharing a circuit.
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <thread>
+
+#include "core/listed.h"
+#include "tests/support.h"
+#include "transport/exchange.h"
+
+// Counts operator new calls made by this thread, to prove the request path
+// allocates nothing.
+static thread_local long t_allocs = 0;
+void* operator new(size_t n) {
+  ++t_allocs;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+
+// Rows of the test's own, so the walker below has every shape to walk even
+// before a family defines any.
+#define OZ_TEST_ROWS(X)                       \
+  X(oztest_read2, Read, 1, (500, 501), a1, a2) \
+  X(oztest_write1, Write, 2, (502), a1)        \
+  X(oztest_action0, Action, 1, (503))
+OZ_TEST_ROWS(OZ_LISTED_DEFINE)
+OZ_LISTED_TABLE(test_rows, OZ_TEST_ROWS)
+
+namespace oz::test {
+namespace {
+
+class Frame : public FakeTest {};
+
+TEST_F(Frame, ActfSendsCommand36AndDecodesTheFeed) {
+  uint16_t h = open();
+  fake.reply(1, 36, sim::RbReply().i32(-123456));
+  fake.clear_received();
+  actf_t a{0x11111111, 0};
+  ASSERT_EQ(EW_SUCCESS, cnc_actf(h, &a));
+  EXPECT_EQ(-123456, a.data);
+  EXPECT_EQ(0x11111111, a.reserved);   // offset 0 is not written
+  auto r = fake.received();
+  ASSERT_EQ(1u, r.size());
+  const std::vector<uint8_t> want = {0xA0, 0xA0, 0xA0, 0xA0, 0, 1, 33, 1, 0, 30,   // header
+                                     0, 1,                                         // one RB
+                                     0, 28, 0, 1, 0, 1, 0, 36,                     // size class path cmd
+                                     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                     0, 0, 0, 0};
+  EXPECT_EQ(want, r[0].raw);
+}
+
+TEST_F(Frame, SuccessfulActfAllocatesNothing) {
+  uint16_t h = open();
+  fake.reply(1, 36, sim::RbReply().i32(5));
+  actf_t a{};
+  ASSERT_EQ(EW_SUCCESS, cnc_actf(h, &a));   // warm-up: first-use statics
+  t_allocs = 0;
+  for (int i = 0; i < 50; ++i) ASSERT_EQ(EW_SUCCESS, cnc_actf(h, &a));
+  EXPECT_EQ(0, t_allocs);
+}
+
+TEST_F(Frame, ErrorLineNamesSocketFunctionHandleArgumentsAndError) {
+  uint16_t h = open();
+  fake.reply(1, 38, sim::RbReply::fail(3, 1, 2));
+  LogTail log;
+  axis_values_t v{};
+  EXPECT_EQ(EW_KIND, cnc_rdmovrlap(h, 2, 100, &v));   // argument test: nothing sent
+  std::ostringstream ptr;
+  ptr << static_cast<const void*>(&v);
+  const std::string s2 = std::to_string(rec(h).sock2Number());
+  EXPECT_TRUE(log.has("Error: " + s2 + ": cnc_rdmovrlap(" + std::to_string(h) + " 2 100 " +
+                      ptr.str() + "): 4 0 0"));
+  EXPECT_TRUE(sent().empty());
+  EXPECT_EQ(3, cnc_rdmovrlap(h, -1, 100, &v));
+  EXPECT_TRUE(log.has("Error: " + s2 + ": cnc_rdmovrlap(" + std::to_string(h) + " -1 100 " +
+                      ptr.str() + "): 3 1 2"));
+  // A call whose only logged argument is the handle.
+  EXPECT_EQ(EW_RANGE, cnc_wrjogmdi(h, std::string(127, 'G').c_str()));
+  EXPECT_TRUE(log.has("Error: " + s2 + ": cnc_wrjogmdi(" + std::to_string(h) + " ): 3 0 0"));
+  // Level 0 writes nothing but still records.
+  LogTail quiet;
+  LogLevel lv(0);
+  EXPECT_EQ(EW_RANGE, cnc_wrjogmdi(h, std::string(127, 'G').c_str()));
+  EXPECT_TRUE(quiet.lines().empty());
+}
+
+TEST_F(Frame, TwoRbCallKeepsWhatTheFirstRbWrote) {
+  uint16_t h = open();
+  fake.reply(1, 38, sim::RbReply());
+  fake.on(1, 38, [](const sim::RbRequest& q) {
+    if (q.a1 == 12) return sim::RbReply::fail(6, 0, 0);
+    return sim::RbReply().i32(10).i32(0).i32(20).i32(0).i32(30).i32(0);
+  });
+  axis_values_t v{};
+  v.axis = 99;
+  EXPECT_EQ(EW_NOFEATURE, cnc_rdmovrlap(h, -1, 4 + 8 * 3, &v));
+  EXPECT_EQ(10, v.data[0]);
+  EXPECT_EQ(30, v.data[2]);
+  EXPECT_EQ(99, v.axis);   // written only after both RBs
+  auto q = sent();
+  ASSERT_EQ(2u, q.size());
+  EXPECT_EQ(11, q[0].a1);
+  EXPECT_EQ(-1, q[0].a2);
+  EXPECT_EQ(12, q[1].a1);
+  // Too short a length fails before sending.
+  fake.clear_received();
+  EXPECT_EQ(EW_SIZE, cnc_rdmovrlap(h, -1, 4 + 8 * 3 - 1, &v));
+  EXPECT_TRUE(sent().empty());
+}
+
+TEST_F(Frame, ReplyLongerThanTheCallerAllowsIsCut) {
+  uint16_t h = open();
+  sim::RbReply many;
+  for (int i = 0; i < 40; ++i) many.i32(i + 1).i32(0);
+  fake.reply(1, 38, many);
+  axis_values_t v;
+  std::memset(&v, 0xEE, sizeof v);
+  EXPECT_EQ(EW_SUCCESS, cnc_rdmovrlap(h, -1, int16_t(4 + 8 * 3), &v));
+  // Three axes per RB: six values, nothing past the length.
+  EXPECT_EQ(3, v.data[2]);
+  EXPECT_EQ(1, v.data[3]);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&v);
+  for (size_t i = 4 + 8 * 3; i < sizeof v; ++i) EXPECT_EQ(0xEE, bytes[i]);
+}
+
+TEST_F(Frame, ShortReplyDataIsASizeError) {
+  uint16_t h = open();
+  fake.reply(1, 36, sim::RbReply().i16(1));   // two bytes where four are read
+  actf_t a{0, 42};
+  EXPECT_EQ(EW_SIZE, cnc_actf(h, &a));
+  EXPECT_EQ(42, a.data);
+}
+
+TEST_F(Frame, JogMdiSendsTheTextWithoutTerminator) {
+  uint16_t h = open();
+  fake.reply(1, 408, sim::RbReply());
+  const std::string t(126, 'X');
+  EXPECT_EQ(EW_SUCCESS, cnc_wrjogmdi(h, t.c_str()));
+  auto q = sent();
+  ASSERT_EQ(1u, q.size());
+  EXPECT_EQ(126u, q[0].data.size());
+}
+
+TEST_F(Frame, TwoThreadsOnOneCircuitEachGetTheirOwnReply) {
+  sim::FakeController two(sim::FakeConfig::standard(5, 2));
+  std::atomic<int> counter{0};
+  two.on(1, 36, [&](const sim::RbRequest& q) {
+    return sim::RbReply().i32(q.path * 1000000 + (++counter % 1000));
+  });
+  auto worker = [&](int16_t path) {
+    uint16_t h = 0;
+    ASSERT_EQ(EW_SUCCESS, cnc_allclibhndl3("127.0.0.1", two.port(), 2, &h));
+    ASSERT_EQ(EW_SUCCESS, cnc_setpath(h, path));
+    for (int i = 0; i < 300; ++i) {
+      actf_t a{};
+      ASSERT_EQ(EW_SUCCESS, cnc_actf(h, &a));
+      ASSERT_EQ(path, a.data / 1000000);
+    }
+    cnc_freelibhndl(h);
+  };
+  std::thread t1(worker, 1), t2(worker, 2);
+  t1.join();
+  t2.join();
+  EXPECT_EQ(2, two.connections_accepted());
+}
+
+// ---- the sock1 exchange: aborts, limits, and the end requests ---------------------
+
+class Sock1 : public FakeTest {
+ protected:
+  void exchange(uint16_t h, uint8_t type) {
+    PDU pdu;
+    initPDU(pdu);
+    exchangePDU(rec(h), pdu, type);
+  }
+};
+
+TEST_F(Sock1, AbortDuringAnEndRequestRaisesItsError) {
+  uint16_t h = open();
+  fake.on_pdu(27, [](sim::Conn& c, const sim::ReceivedPdu&) {
+    c.send(28, 4, {0, 0, 0xFF, 0xFE, 0, 4, 0, 5});   // code -2, detail 4, sub 5
+  });
+  LogTail log;
+  try {
+    exchange(h, 27);
+    ADD_FAILURE();
+  } catch (const ErrObj& e) {
+    EXPECT_EQ(-2, e.code);
+    EXPECT_EQ(4, e.detail);
+    EXPECT_EQ(5, e.sub);
+  }
+  EXPECT_EQ(-2, rec(h).abort_err.code);
+  EXPECT_FALSE(rec(h).has(kBroken));
+  EXPECT_TRUE(log.has("Error: " + std::to_string(rec(h).circuit->sock1.number()) +
+                      ": Receive abort packet in request: 27: 28"));
+}
+
+TEST_F(Sock1, NoMatchingReplyBreaksTheCircuit) {
+  uint16_t h = open();
+  uint16_t other = open();
+  fake.on_pdu(21, [](sim::Conn&, const sim::ReceivedPdu&) {});   // never answered
+  LogTail log;
+  try {
+    exchange(h, 21);
+    ADD_FAILURE();
+  } catch (const ErrObj& e) {
+    EXPECT_EQ(EW_CIRCUIT, e.code);
+    EXPECT_EQ(9, e.detail);
+    EXPECT_EQ(3, e.sub);
+  }
+  EXPECT_TRUE(log.hasPrefix("Timeout error: "));
+  actf_t a;
+  EXPECT_EQ(EW_CIRCUIT, cnc_actf(other, &a));
+  EXPECT_EQ(10, detail(other).detail);
+}
+
+TEST_F(Sock1, EndRequestLetsOtherHandlesThrough) {
+  uint16_t h = open();
+  std::atomic<bool> done{false};
+  fake.on_pdu(27, [](sim::Conn&, const sim::ReceivedPdu&) {});   // answered later
+  fake.reply(1, 36, sim::RbReply().i32(9));
+  std::thread t([&] {
+    uint16_t g = open();
+    actf_t a{};
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(EW_SUCCESS, cnc_actf(g, &a));
+    done = true;
+    fake.send_to(1, 27, 2, {});
+    cnc_freelibhndl(g);
+  });
+  exchange(h, 27);   // returns once the end reply arrives, after the other thread's work
+  EXPECT_TRUE(done);
+  t.join();
+}
+
+// ---- rows of single-request exports ------------------------------------------------
+
+TEST_F(Frame, EveryListedRowSendsItsCommandsAndCopiesBounded) {
+  uint16_t h = open();
+  fake.on_other_rb([](const sim::RbRequest& q) { return sim::RbReply().u16(q.cmd).u16(0xBEEF); });
+  for (const ListedRow* row : listed_rows()) {
+    SCOPED_TRACE(row->name);
+    fake.clear_received();
+    const int32_t a[4] = {11, -2, 33, 44};
+    uint8_t buf[8];
+    std::memset(buf, 0xCC, sizeof buf);
+    int16_t len = 6;   // room for one RB's four bytes and half of the next
+    ASSERT_EQ(EW_SUCCESS, row->invoke(h, a, &len, buf));
+    auto q = sent();
+    ASSERT_EQ(row->ncmds, q.size());
+    for (size_t i = 0; i < q.size(); ++i) {
+      EXPECT_EQ(row->cmds[i], q[i].cmd);
+      EXPECT_EQ(row->cls, q[i].cls);
+      EXPECT_EQ(row->nargs >= 1 ? 11 : 0, q[i].a1);
+      EXPECT_EQ(row->nargs >= 2 ? -2 : 0, q[i].a2);
+    }
+    if (row->shape == Listed::Read) {
+      EXPECT_EQ(std::min(6, 4 * row->ncmds), len);
+      EXPECT_EQ(row->cmds[0], be::get16(buf));
+      EXPECT_EQ(0xCC, buf[6]);
+    }
+    if (row->shape == Listed::Write) {
+      EXPECT_EQ(6u, q[0].data.size());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace oz::test

@@ -1,0 +1,63 @@
+#include "tests/support.h"
+
+#include <cstring>
+
+namespace oz::test {
+
+namespace {
+constexpr int kRec = 256;
+
+bool readHeader(plat::File* f, int* next) {
+  uint8_t h[2];
+  if (!plat::file_read_at(f, 0, h, 2)) return false;
+  *next = int16_t(h[0] | (h[1] << 8));
+  return true;
+}
+}  // namespace
+
+void LogTail::mark() {
+  plat::File* f = plat::file_open_existing(log_file_path());
+  if (!f) return;
+  readHeader(f, &next_);
+  plat::file_close(f);
+}
+
+std::vector<std::string> LogTail::lines() const {
+  std::vector<std::string> out;
+  plat::File* f = plat::file_open_existing(log_file_path());
+  if (!f) return out;
+  int end = next_;
+  readHeader(f, &end);
+  char pid[16];
+  std::snprintf(pid, sizeof pid, "0x%X ", plat::process_id());
+  for (int n = next_; n != end; n = n % 2000 + 1) {
+    char rec[kRec];
+    if (!plat::file_read_at(f, uint64_t(n) * kRec, rec, kRec)) break;
+    std::string r(rec, kRec);
+    // "yyyy/mm/dd hh:mm:ss.mmm " then the process id.
+    if (r.compare(24, std::strlen(pid), pid) != 0) continue;
+    r = r.substr(24 + std::strlen(pid));
+    while (!r.empty() && r.back() == ' ') r.pop_back();
+    out.push_back(r);
+  }
+  plat::file_close(f);
+  return out;
+}
+
+bool LogTail::has(const std::string& exact) const {
+  for (auto& l : lines())
+    if (l == exact) return true;
+  return false;
+}
+bool LogTail::hasPrefix(const std::string& prefix) const {
+  for (auto& l : lines())
+    if (l.rfind(prefix, 0) == 0) return true;
+  return false;
+}
+bool LogTail::any(const std::string& fragment) const {
+  for (auto& l : lines())
+    if (l.find(fragment) != std::string::npos) return true;
+  return false;
+}
+
+}  // namespace oz::test
