@@ -118,6 +118,8 @@ OZ_API int16_t OZ_CALL cnc_getmactype(uint16_t h, uint16_t* type);
 OZ_API int16_t OZ_CALL cnc_setpmactype(uint16_t h, uint16_t type);
 OZ_API int16_t OZ_CALL cnc_getpmactype(uint16_t h, uint16_t* type);
 
+/* ==== BEGIN state: status, positions, alarms, messages, system information, modal data ==== */
+
 /* ---- Status, positions and dynamic data -------------------------------------*/
 
 /* cnc_actf, cnc_acts */
@@ -144,6 +146,17 @@ OZ_API int16_t OZ_CALL cnc_rdmovrlap(uint16_t h, int16_t axis, int16_t length,
 
 /* Sends a line of manual data input (at most 126 characters). */
 OZ_API int16_t OZ_CALL cnc_wrjogmdi(uint16_t h, const char* text);
+
+/* ==== END state ==== */
+
+/* ==== BEGIN data: parameters, settings, diagnostics, macro variables, offsets ==== */
+/* ==== END data ==== */
+
+/* ==== BEGIN programs: directory, management and transfer sessions ==== */
+/* ==== END programs ==== */
+
+/* ==== BEGIN pmc: PMC data access and PMC alarm messages ==== */
+/* ==== END pmc ==== */
 
 #ifdef __cplusplus
 }

@@ -242,32 +242,32 @@ std::string unscramble_id(const uint8_t* d, uint16_t key44, uint16_t key46) {
 
 // ---- faults ---------------------------------------------------------------
 
-Fault& Fault::silence() { return edit([](Spec& s) { s.silence = true; }); }
-Fault& Fault::delay(uint32_t ms) { return edit([ms](Spec& s) { s.delay_ms = ms; }); }
-Fault& Fault::close() { return edit([](Spec& s) { s.close = true; }); }
-Fault& Fault::bad_mark(uint32_t m) { return edit([m](Spec& s) { s.mark = m; }); }
-Fault& Fault::direction(uint8_t d) { return edit([d](Spec& s) { s.direction = d; }); }
-Fault& Fault::version(uint16_t v) { return edit([v](Spec& s) { s.version = v; }); }
-Fault& Fault::data_size(uint16_t n) { return edit([n](Spec& s) { s.data_size = n; }); }
-Fault& Fault::rb_size_delta(int d) { return edit([d](Spec& s) { s.rb_size_delta = d; }); }
-Fault& Fault::rb_count(uint16_t n) { return edit([n](Spec& s) { s.rb_count = n; }); }
+Fault& Fault::silence() { return edit([](Plan& s) { s.silence = true; }); }
+Fault& Fault::delay(uint32_t ms) { return edit([ms](Plan& s) { s.delay_ms = ms; }); }
+Fault& Fault::close() { return edit([](Plan& s) { s.close = true; }); }
+Fault& Fault::bad_mark(uint32_t m) { return edit([m](Plan& s) { s.mark = m; }); }
+Fault& Fault::direction(uint8_t d) { return edit([d](Plan& s) { s.direction = d; }); }
+Fault& Fault::version(uint16_t v) { return edit([v](Plan& s) { s.version = v; }); }
+Fault& Fault::data_size(uint16_t n) { return edit([n](Plan& s) { s.data_size = n; }); }
+Fault& Fault::rb_size_delta(int d) { return edit([d](Plan& s) { s.rb_size_delta = d; }); }
+Fault& Fault::rb_count(uint16_t n) { return edit([n](Plan& s) { s.rb_count = n; }); }
 Fault& Fault::error_response(int16_t code, uint16_t detail, uint16_t sub, uint16_t location) {
-  return edit([=](Spec& s) { s.error = Spec::Err{code, detail, sub, location}; });
+  return edit([=](Plan& s) { s.error = Plan::Err{code, detail, sub, location}; });
 }
 Fault& Fault::before(uint8_t type, std::vector<uint8_t> body, uint8_t dir) {
-  return edit([&](Spec& s) { s.before.push_back({type, dir, std::move(body)}); });
+  return edit([&](Plan& s) { s.before.push_back({type, dir, std::move(body)}); });
 }
 Fault& Fault::raw(std::vector<uint8_t> bytes) {
-  return edit([&](Spec& s) { s.raw = std::move(bytes); });
+  return edit([&](Plan& s) { s.raw = std::move(bytes); });
 }
 Fault& Fault::split(std::vector<size_t> chunks, uint32_t gap_ms) {
-  return edit([&](Spec& s) {
+  return edit([&](Plan& s) {
     s.split = std::move(chunks);
     s.gap_ms = gap_ms;
   });
 }
-Fault& Fault::cut(size_t n) { return edit([n](Spec& s) { s.cut = n; }); }
-Fault& Fault::only(uint8_t type) { return edit([type](Spec& s) { s.only = type; }); }
+Fault& Fault::cut(size_t n) { return edit([n](Plan& s) { s.cut = n; }); }
+Fault& Fault::only(uint8_t type) { return edit([type](Plan& s) { s.only = type; }); }
 
 // ---- the server -----------------------------------------------------------
 
@@ -312,7 +312,7 @@ struct FakeController::Impl {
   static void finish(std::vector<std::shared_ptr<ConnImpl>>& cs);
   // Sleeps up to ms; false when the fake stops or the connection was dropped meanwhile.
   bool nap(uint32_t ms, const ConnImpl& c);
-  std::optional<Fault::Spec> record(const ReceivedPdu& p, std::vector<RbRequest>* rbs);
+  std::optional<Fault::Plan> record(const ReceivedPdu& p, std::vector<RbRequest>* rbs);
   RbReply answer(const RbRequest& q);
   PduHandler pdu_handler(uint8_t type);
   void register_builtins();
@@ -346,7 +346,7 @@ class ConnImpl final : public Conn {
 
  private:
   bool read_exact(uint8_t* p, size_t n);
-  void handle(const ReceivedPdu& p, std::vector<RbRequest>* rbs, const Fault::Spec* f);
+  void handle(const ReceivedPdu& p, std::vector<RbRequest>* rbs, const Fault::Plan* f);
   void dispatch(const ReceivedPdu& p, std::vector<RbRequest>* rbs);
   bool answer(std::vector<uint8_t> pdu);
   void send_replacement();
@@ -360,7 +360,7 @@ class ConnImpl final : public Conn {
   std::atomic<bool> dropped_{false}, done_{false};
   std::mutex send_mu_;   // keeps PDUs from different threads whole on the wire
   // Connection-thread only: the fault shaping the answer to the current PDU.
-  const Fault::Spec* fault_ = nullptr;
+  const Fault::Plan* fault_ = nullptr;
   bool fault_used_ = false;
   std::atomic<bool> close_after_{false};
   uint8_t req_type_ = 0;
@@ -427,7 +427,7 @@ void ConnImpl::run() {
         q.conn = serial_;
       }
     }
-    std::optional<Fault::Spec> f = owner_.record(p, rbs_ok ? &rbs : nullptr);
+    std::optional<Fault::Plan> f = owner_.record(p, rbs_ok ? &rbs : nullptr);
     // Without the mark nothing tells where the next PDU starts.
     if (p.mark != kPduMark) break;
     handle(p, rbs_ok ? &rbs : nullptr, f ? &*f : nullptr);
@@ -437,7 +437,7 @@ void ConnImpl::run() {
   done_ = true;
 }
 
-void ConnImpl::handle(const ReceivedPdu& p, std::vector<RbRequest>* rbs, const Fault::Spec* f) {
+void ConnImpl::handle(const ReceivedPdu& p, std::vector<RbRequest>* rbs, const Fault::Plan* f) {
   if (f) {
     if (f->delay_ms > 0 && !owner_.nap(f->delay_ms, *this)) return;
     for (const auto& b : f->before)
@@ -487,7 +487,7 @@ void ConnImpl::dispatch(const ReceivedPdu& p, std::vector<RbRequest>* rbs) {
 
 bool ConnImpl::answer(std::vector<uint8_t> pdu) {
   if (!fault_) return write(pdu, pdu.size());
-  const Fault::Spec& f = *fault_;
+  const Fault::Plan& f = *fault_;
   if (f.silence || f.close) {
     fault_used_ = true;
     return true;
@@ -504,7 +504,7 @@ bool ConnImpl::answer(std::vector<uint8_t> pdu) {
 }
 
 void ConnImpl::send_replacement() {
-  const Fault::Spec& f = *fault_;
+  const Fault::Plan& f = *fault_;
   fault_used_ = true;
   if (f.raw) {
     write_shaped(*f.raw);
@@ -518,7 +518,7 @@ void ConnImpl::send_replacement() {
 }
 
 void ConnImpl::mangle(std::vector<uint8_t>& pdu) const {
-  const Fault::Spec& f = *fault_;
+  const Fault::Plan& f = *fault_;
   if (pdu.size() < kHeader) return;
   if (f.rb_size_delta != 0 && pdu.size() >= kHeader + 2) {
     const size_t count = be::get16(pdu.data() + kHeader);
@@ -538,7 +538,7 @@ void ConnImpl::mangle(std::vector<uint8_t>& pdu) const {
 }
 
 bool ConnImpl::write_shaped(const std::vector<uint8_t>& bytes) {
-  const Fault::Spec& f = *fault_;
+  const Fault::Plan& f = *fault_;
   const size_t limit = f.cut ? std::min(*f.cut, bytes.size()) : bytes.size();
   bool ok = true;
   if (f.split.empty()) {
@@ -562,9 +562,9 @@ bool ConnImpl::write_shaped(const std::vector<uint8_t>& bytes) {
 
 // ---- controller -----------------------------------------------------------
 
-std::optional<Fault::Spec> FakeController::Impl::record(const ReceivedPdu& p,
+std::optional<Fault::Plan> FakeController::Impl::record(const ReceivedPdu& p,
                                                         std::vector<RbRequest>* rbs) {
-  std::optional<Fault::Spec> f;
+  std::optional<Fault::Plan> f;
   {
     std::lock_guard<std::mutex> l(mu);
     if (recording) {
@@ -574,8 +574,8 @@ std::optional<Fault::Spec> FakeController::Impl::record(const ReceivedPdu& p,
     auto q = queues.find(p.sock);
     if (p.mark == kPduMark && q != queues.end() && !q->second.empty()) {
       Fault* front = q->second.front();
-      if (!front->spec_.only || *front->spec_.only == p.type) {
-        f = front->spec_;
+      if (!front->plan_.only || *front->plan_.only == p.type) {
+        f = front->plan_;
         q->second.pop_front();
       }
     }

@@ -67,8 +67,8 @@ struct PathSetup {
   // Command-24 reply data.
   std::array<uint8_t, 18> sysinfo = sysinfo_record(0, 3, " 0", " M", "SIM0", "01.0", " 3");
 
-  PathSetup& axes(uint16_t n);       // record words for both layouts and the sysinfo words
-  PathSetup& spindles(uint16_t n);
+  PathSetup& axes(uint16_t n);       // the axis word of both record layouts
+  PathSetup& spindles(uint16_t n);   // the spindle word of both record layouts
 };
 
 struct FakeConfig {
@@ -170,7 +170,7 @@ class Fault {
   // and leave the fault (and those queued behind it) in place.
   Fault& only(uint8_t type);
 
-  struct Spec {
+  struct Plan {
     struct Pdu {
       uint8_t type, direction;
       std::vector<uint8_t> body;
@@ -202,14 +202,14 @@ class Fault {
     // must not race with that read.
     if (mu_) {
       std::lock_guard<std::mutex> l(*mu_);
-      f(spec_);
+      f(plan_);
     } else {
-      f(spec_);
+      f(plan_);
     }
     return *this;
   }
   std::mutex* mu_ = nullptr;
-  Spec spec_;
+  Plan plan_;
 };
 
 // One accepted connection, as a PDU handler sees it. Valid only during the

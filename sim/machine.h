@@ -1,0 +1,125 @@
+// The simulated controller behind ozsim: state a real controller keeps,
+// answered from that state over the fake controller's server.
+//
+// Each family of requests lives in its own file, sim/<family>.cpp, and plugs
+// in with OZ_SIM_FAMILY: its installer runs for every Machine, registers the
+// family's RB handlers and keeps the family's state in m.state<T>(). Nothing
+// central changes when a family is added.
+//
+//   struct Macros { std::map<int, double> vars; };
+//   OZ_SIM_FAMILY(macros) {
+//     m.on(1, 21, [](Machine& m, const RbRequest& q) {
+//       auto& s = m.state<Macros>();
+//       ...
+//       return RbReply().i32(v);
+//     });
+//   }
+//
+// Handlers run under the machine's lock, one at a time, whichever
+// connection they came on.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <typeindex>
+#include <unordered_map>
+#include <vector>
+
+#include "sim/fake_controller.h"
+
+namespace oz::sim {
+
+struct MachineConfig {
+  uint16_t version = 5;         // protocol version, 1..5
+  uint16_t kind = 0;            // controller kind word
+  int paths = 1;                // 1 or 2
+  int axes = 3;                 // per path: X Y Z
+  int spindles = 1;
+  uint32_t key = 0x4B5A0711;    // identification key sent at initiate
+  uint16_t port = 0;            // 0: any free port
+};
+
+// The motion of one path: a program that runs moves the axes along a loop at
+// the programmed feed; positions are integers in the least input increment
+// (0.001 mm) like the controller's.
+struct PathMotion {
+  bool running = false;         // cycle start
+  int32_t program = 1;          // running program number
+  int32_t feed_cmd = 1200;      // programmed feed, mm/min
+  int32_t spindle_cmd = 3000;   // programmed spindle speed, rpm
+  int32_t feed = 0;             // actual feed, mm/min
+  int32_t spindle = 0;          // actual spindle speed, rpm
+  std::vector<int32_t> machine; // per axis, machine coordinates
+  std::vector<int32_t> work_offset;   // absolute = machine - work offset
+  std::vector<int32_t> relative_origin;
+  std::vector<int32_t> target;  // the block end being approached
+  int block = 0;
+};
+
+class Machine {
+ public:
+  explicit Machine(MachineConfig cfg = {});
+  ~Machine();
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
+
+  uint16_t port() const { return server_->port(); }
+  const MachineConfig& config() const { return cfg_; }
+  FakeController& server() { return *server_; }
+
+  // Registers an RB handler that runs under the machine lock with the motion
+  // brought up to date first.
+  using Handler = std::function<RbReply(Machine&, const RbRequest&)>;
+  void on(uint16_t cls, uint16_t cmd, Handler h);
+
+  // A family's state, made on first use (call it with the lock held: inside
+  // handlers it is).
+  template <class T>
+  T& state() {
+    auto& slot = states_[std::type_index(typeid(T))];
+    if (!slot) slot = std::shared_ptr<void>(new T(), [](void* p) { delete static_cast<T*>(p); });
+    return *static_cast<T*>(slot.get());
+  }
+  std::unique_lock<std::recursive_mutex> lock() { return std::unique_lock(mu_); }
+
+  // Paths are 1-based, as on the wire; an out-of-range path gives path 1.
+  PathMotion& motion(int path);
+  // Starts or stops the program of a path (cycle start / reset).
+  void start(int path);
+  void stop(int path);
+  // Advances every path to the current time. Handlers see it done already.
+  void update();
+  // Milliseconds since the machine started.
+  uint32_t elapsed_ms() const;
+
+  // Optional per-request trace (ozsim -v): one line per RB.
+  void set_trace(std::function<void(const RbRequest&, const RbReply&)> t) { trace_ = std::move(t); }
+
+ private:
+  MachineConfig cfg_;
+  std::unique_ptr<FakeController> server_;
+  std::recursive_mutex mu_;
+  std::unordered_map<std::type_index, std::shared_ptr<void>> states_;
+  std::vector<PathMotion> paths_;
+  uint32_t start_tick_ = 0, last_tick_ = 0;
+  std::function<void(const RbRequest&, const RbReply&)> trace_;
+};
+
+// Families register an installer that every Machine runs at construction.
+struct SimFamily {
+  SimFamily(const char* name, void (*install)(Machine&));
+};
+std::vector<std::pair<const char*, void (*)(Machine&)>>& sim_families();
+
+// The configuration a MachineConfig gives the fake server (initiate reply,
+// path records, system information).
+FakeConfig fake_config_for(const MachineConfig& cfg);
+
+}  // namespace oz::sim
+
+#define OZ_SIM_FAMILY(name)                                                               \
+  static void oz_sim_install_##name(::oz::sim::Machine& m);                               \
+  static const ::oz::sim::SimFamily oz_sim_family_##name(#name, oz_sim_install_##name);   \
+  static void oz_sim_install_##name([[maybe_unused]] ::oz::sim::Machine& m)
