@@ -4,8 +4,6 @@
 // wait and one receive of the whole reply). Both run pinned to one CPU: a
 // cross-core wake-up costs tens of microseconds and would swamp the
 // difference being measured.
-#include <sched.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -74,10 +72,7 @@ double libRun(uint16_t h, int n) {
 
 int main(int argc, char** argv) {
   const int n = argc > 1 ? std::atoi(argv[1]) : 20000;
-  cpu_set_t one;
-  CPU_ZERO(&one);
-  CPU_SET(0, &one);
-  sched_setaffinity(0, sizeof one, &one);   // the fake's threads inherit it
+  plat::pin_to_cpu(0);   // before the fake starts: its threads inherit it
 
   sim::FakeController fake;
   fake.recording(false);
