@@ -90,7 +90,8 @@ OZ_EXPORT int16_t OZ_CALL pmc_rdpmcrng(uint16_t h, int16_t adr_type, int16_t dat
     in_chunks(c, bytes, kReadChunk / size * size, [&](uint64_t done, uint64_t n) {
       const uint32_t at = s_number + uint32_t(done);
       Reader d = c.exchange(pmc(kRead).args(at, at + n - 1, adr_type, data_type));
-      const size_t count = std::min<size_t>(d.size() / size, (room - done) / size);
+      const size_t asked = size_t(n + size - 1) / size;
+      const size_t count = std::min({d.size() / size_t(size), (room - done) / size, asked});
       items_from_wire(items + done, d.raw(), count, size);
       return uint64_t(count) * size;
     });
