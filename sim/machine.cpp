@@ -149,6 +149,11 @@ void Machine::update() {
   const uint32_t now = plat::tick_ms();
   const uint32_t dt = now - last_tick_;
   last_tick_ = now;
+  advance_ms(dt);
+}
+
+void Machine::advance_ms(uint32_t dt) {
+  auto l = lock();
   for (auto& p : paths_) {
     if (!p.running) continue;
     p.feed = p.feed_cmd;

@@ -110,6 +110,9 @@ class Machine {
   bool running(int path);
   // Advances every path to the current time. Handlers see it done already.
   void update();
+  // Moves every running path as if ms milliseconds had passed, clock aside:
+  // lets a test or a demo step the motion exactly.
+  void advance_ms(uint32_t ms);
   // Identification strings handed over by clients that gave one, in order.
   std::vector<std::string> id_strings();
   // Milliseconds since the machine started.
