@@ -86,7 +86,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ConfigRow{3, 1, kDialectCurrent | kProtocol2},
                     ConfigRow{4, 2, kDialectCurrent | kProtocol2},
                     ConfigRow{5, 1, kDialectCurrent | kProtocol2 | kProtocol5},
-                    ConfigRow{5, 2, kDialectCurrent | kProtocol2 | kProtocol5}));
+                    ConfigRow{5, 2, kDialectCurrent | kProtocol2 | kProtocol5}),
+    [](const testing::TestParamInfo<ConfigRow>& i) {
+      return "Version" + std::to_string(i.param.version) + "Paths" + std::to_string(i.param.paths);
+    });
 
 TEST(MachineConfig, ControllerKindSelectsTheOldPackedDialect) {
   MachineConfig c = config(2, 1);
