@@ -17,6 +17,12 @@
 //
 // Handlers run under the machine's lock, one at a time, whichever
 // connection they came on.
+//
+// The machine itself answers only the requests of a circuit's opening (system
+// information per path, id string) and gives result 1 for anything no family
+// registered. Everything that moves comes from the path motion: start(path)
+// runs the path's program (ozsim --run, ozcli --sim), stop(path) ends it, and
+// every request sees the motion advanced to its own arrival.
 #pragma once
 #include <cstdint>
 #include <functional>
