@@ -140,15 +140,20 @@ bool Machine::running(int path) {
 
 uint32_t Machine::elapsed_ms() const { return plat::tick_ms() - start_tick_; }
 
-// Each running path walks the corners of a square of 50 mm in X and Y, one
-// block per side, with Z stepping down 1 mm per lap, at the programmed feed
-// and spindle speed, so positions, distance to go and feed all change while
-// the program runs.
 void Machine::update() {
   auto l = lock();
   const uint32_t now = plat::tick_ms();
   const uint32_t dt = now - last_tick_;
   last_tick_ = now;
+  advance_ms(dt);
+}
+
+// Each running path walks the corners of a square of 50 mm in X and Y, one
+// block per side, with Z stepping down 1 mm per lap, at the programmed feed
+// and spindle speed, so positions, distance to go and feed all change while
+// the program runs.
+void Machine::advance_ms(uint32_t dt) {
+  auto l = lock();
   for (auto& p : paths_) {
     if (!p.running) continue;
     p.feed = p.feed_cmd;

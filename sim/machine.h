@@ -17,6 +17,12 @@
 //
 // Handlers run under the machine's lock, one at a time, whichever
 // connection they came on.
+//
+// The machine itself answers only the requests of a circuit's opening (system
+// information per path, id string) and gives result 1 for anything no family
+// registered. Everything that moves comes from the path motion: start(path)
+// runs the path's program (ozsim --run, ozcli --sim), stop(path) ends it, and
+// every request sees the motion advanced to its own arrival.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -110,6 +116,9 @@ class Machine {
   bool running(int path);
   // Advances every path to the current time. Handlers see it done already.
   void update();
+  // Moves every running path as if ms milliseconds had passed, clock aside:
+  // lets a test or a demo step the motion exactly.
+  void advance_ms(uint32_t ms);
   // Identification strings handed over by clients that gave one, in order.
   std::vector<std::string> id_strings();
   // Milliseconds since the machine started.
