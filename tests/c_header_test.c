@@ -26,3 +26,11 @@ _Static_assert(sizeof(pmcrwreq_t) == 24 && offsetof(pmcrwreq_t, result) == 12 &&
                    offsetof(pmcrwreq_t, data) == 16, "pmcrwreq_t");
 _Static_assert(sizeof(pmcswver_t) == 12 && sizeof(pmcadrent_t) == 12, "pmc unit records");
 _Static_assert(offsetof(pmccntl_t, info) == 6 && sizeof(pmcalm_t) == 128, "pmc records");
+_Static_assert(sizeof(prgdir2_t) == 60 && offsetof(prgdir2_t, comment) == 8, "prgdir2_t");
+_Static_assert(sizeof(prgdir3_t) == 88 && offsetof(prgdir3_t, stamp1) == 64 && offsetof(prgdir3_t, stamp2) == 76, "prgdir3_t");
+_Static_assert(sizeof(prgdirtm_t) == 68 && offsetof(prgdirtm_t, time) == 55, "prgdirtm_t");
+_Static_assert(offsetof(prgnum_t, mdata) == 8 && offsetof(prgnum16_t, mdata) == 6, "prgnum_t");
+_Static_assert(offsetof(mdipntr16_t, v3) == 8 && offsetof(mdipntr16_t, v4) == 12, "mdipntr16_t");
+_Static_assert(sizeof(uvactpt2_t) == 264 && offsetof(uvactpt2_t, v5) == 262, "uvactpt2_t");
+_Static_assert(offsetof(upload_t, data) == 4, "upload_t");
+_Static_assert(offsetof(dncdgndt_t, v6) == 28 && offsetof(dncdgndt2_t, v6) == 76, "dncdgndt_t");

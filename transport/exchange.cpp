@@ -66,8 +66,10 @@ void exchangeOnSock1(Handle& h, PDU& pdu, uint8_t type, Lock& cl, bool& aborted)
     if (end_request) {
       // Other handles of the circuit keep exchanging while a transfer end is
       // awaited without limit.
+      // The wait ends early when the answer comes: sleeping the whole pass
+      // would add its length to every session end.
       cl.release();
-      plat::sleep_ms(4);
+      if (plat::sock_select(plat::sock_t(c.sock1.number()), 0, 0, 4000) < 0) plat::sleep_ms(4);
       cl.acquire(plat::kInfinite);
     } else {
       plat::sleep_ms(2);

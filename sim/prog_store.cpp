@@ -1,0 +1,247 @@
+// The simulated program store: numbered programs with comments and content,
+// the directory and housekeeping requests, and the transfer sessions that
+// move programs in and out (upload, download, verify, DNC).
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "sim/machine.h"
+#include "transport/be.h"
+
+namespace oz::sim {
+namespace {
+
+constexpr int kChunk = 1450;
+constexpr int32_t kCapacity = 400;        // programs the store can hold
+constexpr int32_t kMemory = 4 * 1024 * 1024;
+constexpr int16_t kVerifyMismatch = 7;
+constexpr int16_t kNoProgram = 5;   // content that names no program
+
+struct Program {
+  std::string comment;
+  std::string text;
+};
+
+struct Session {
+  enum Kind { None, Download, Verify, Dnc } kind = None;
+  std::string data;
+  int path = 1;
+};
+
+struct ProgStore {
+  std::map<int32_t, Program> programs;
+  std::map<std::string, int32_t> names;   // "N:" names of numbered programs
+  int32_t selected = 0;
+  Session session;
+  std::string dnc_name;
+  uint32_t dnc_bytes = 0;
+
+  ProgStore() {
+    put("%\nO0001(SQUARE)\nG90G01X50.Y0.F1200\nX50.Y50.\nX0.Y50.\nX0.Y0.\nM30\n%\n");
+    put("%\nO0002(DRILL)\nG81X10.Y10.Z-5.R1.F100\nX20.\nG80\nM30\n%\n");
+  }
+  // Files a program under the number (and comment) its first O word gives.
+  bool put(const std::string& text) {
+    size_t o = text.find('O');
+    if (o == std::string::npos) return false;
+    int32_t n = 0;
+    size_t i = o + 1;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
+      n = n * 10 + (text[i++] - '0');
+    if (n <= 0) return false;
+    Program p;
+    p.text = text;
+    if (i < text.size() && text[i] == '(') {
+      size_t close = text.find(')', i);
+      if (close != std::string::npos) p.comment = text.substr(i, close - i + 1);
+    }
+    programs[n] = p;
+    char name[16];
+    std::snprintf(name, sizeof name, "O%04d", int(n));
+    names[name] = n;
+    return true;
+  }
+  // The programs an upload start text names: "O1-O5" or "N:name".
+  std::string select(const char* t) const {
+    std::string out;
+    long a = 0, b = 0;
+    if (std::sscanf(t, "O%ld-O%ld", &a, &b) == 2) {
+      for (auto& [n, p] : programs)
+        if (n >= a && n <= b) out += p.text;
+    } else if (std::strncmp(t, "N:", 2) == 0) {
+      auto it = names.find(t + 2);
+      if (it != names.end()) out = programs.at(it->second).text;
+    }
+    return out;
+  }
+  bool matches(const std::string& text) const {
+    for (auto& [n, p] : programs)
+      if (p.text == text) return true;
+    return false;
+  }
+};
+
+std::vector<uint8_t> words(std::initializer_list<uint32_t> v) {
+  std::vector<uint8_t> b(4 * v.size());
+  size_t at = 0;
+  for (uint32_t w : v) {
+    be::put32(b.data() + at, w);
+    at += 4;
+  }
+  return b;
+}
+
+std::vector<uint8_t> errorBody(int16_t code) {
+  return {0, 0, uint8_t(uint16_t(code) >> 8), uint8_t(code), 0, 0, 0, 0};
+}
+
+}  // namespace
+
+OZ_SIM_FAMILY(prog_store) {
+  // ---- directory and housekeeping ----------------------------------------------------
+  m.on(1, 6, [](Machine& m, const RbRequest& q) {
+    auto& s = m.state<ProgStore>();
+    RbReply r;
+    int n = 0;
+    for (auto it = s.programs.lower_bound(q.a1); it != s.programs.end() && n < q.a2; ++it, ++n) {
+      r.i32(it->first).i32(int32_t(it->second.text.size()));
+      std::string c = it->second.comment.substr(0, 51);
+      c.resize(52, '\0');
+      r.bytes(c.data(), c.size()).bytes(std::vector<uint8_t>(12, 0));
+    }
+    return n == 0 ? RbReply::fail(3) : r;
+  });
+  m.on(1, 7, [](Machine& m, const RbRequest&) {
+    auto& s = m.state<ProgStore>();
+    int32_t used = 0;
+    for (auto& [n, p] : s.programs) used += int32_t(p.text.size());
+    const int32_t count = int32_t(s.programs.size());
+    return RbReply().i32(count).i32(kCapacity - count).i32(used).i32(kMemory - used);
+  });
+  m.on(1, 3, [](Machine& m, const RbRequest& q) {
+    auto& s = m.state<ProgStore>();
+    if (!s.programs.count(q.a1)) return RbReply::fail(5);
+    s.selected = q.a1;
+    m.motion(q.path).program = q.a1;
+    return RbReply();
+  });
+  m.on(1, 5, [](Machine& m, const RbRequest& q) {
+    auto& s = m.state<ProgStore>();
+    if (s.programs.erase(q.a1) == 0) return RbReply::fail(5);
+    return RbReply();
+  });
+  m.on(1, 4, [](Machine& m, const RbRequest&) {
+    m.state<ProgStore>().programs.clear();
+    return RbReply();
+  });
+  m.on(1, 28, [](Machine& m, const RbRequest& q) {
+    auto& s = m.state<ProgStore>();
+    return RbReply().i32(m.motion(q.path).program).i32(s.selected);
+  });
+  m.on(1, 454, [](Machine& m, const RbRequest& q) {
+    auto& s = m.state<ProgStore>();
+    if (!s.programs.count(q.a1) || s.programs.count(q.a2)) return RbReply::fail(5);
+    s.programs[q.a2] = s.programs[q.a1];
+    return RbReply();
+  });
+  m.on(1, 455, [](Machine& m, const RbRequest& q) {
+    auto& s = m.state<ProgStore>();
+    if (!s.programs.count(q.a1) || s.programs.count(q.a2)) return RbReply::fail(5);
+    s.programs[q.a2] = s.programs[q.a1];
+    s.programs.erase(q.a1);
+    return RbReply();
+  });
+  m.on(1, 58, [](Machine& m, const RbRequest&) {
+    auto& s = m.state<ProgStore>();
+    std::string name = s.dnc_name;
+    name.resize(64, '\0');
+    const bool on = s.session.kind == Session::Dnc;
+    return RbReply().i16(on ? 1 : 0).i16(0).bytes(name.data(), name.size())
+        .i32(0).i32(0).i32(0).u32(s.dnc_bytes);
+  });
+
+  // ---- sessions on the transfer socket ------------------------------------------------
+  FakeController& f = m.server();
+  Machine* mp = &m;
+  // Upload: the answer announces nothing; the content follows in data PDUs
+  // and an end PDU. The writes block while the client is slow to read, which
+  // is how a controller paces an upload too.
+  f.on_pdu(21, [mp](Conn& c, const ReceivedPdu& p) {
+    std::string content;
+    {
+      auto l = mp->lock();
+      const char* t = p.body.size() >= 260 ? reinterpret_cast<const char*>(p.body.data() + 4) : "";
+      content = mp->state<ProgStore>().select(std::string(t, strnlen(t, 256)).c_str());
+    }
+    if (content.empty()) {
+      c.send(21, 3, {0, 0, 0, 5, 0, 0, 0, 0});
+      return;
+    }
+    c.send(21, 2, words({0}));
+    for (size_t at = 0; at < content.size(); at += kChunk) {
+      const size_t n = std::min<size_t>(kChunk, content.size() - at);
+      if (!c.send(22, 4, std::vector<uint8_t>(content.begin() + long(at),
+                                              content.begin() + long(at + n))))
+        return;
+    }
+    c.send(23, 4, {});
+  });
+  f.on_pdu(17, [mp](Conn& c, const ReceivedPdu& p) {
+    auto l = mp->lock();
+    auto& s = mp->state<ProgStore>();
+    const uint16_t kind = p.body.size() >= 2 ? be::get16(p.body.data()) : 0;
+    s.session = Session{kind == 0x8000 || kind == 0x8006 ? Session::Verify : Session::Download, {}, 1};
+    c.send(17, 2, {});
+  });
+  f.on_pdu(18, [mp](Conn&, const ReceivedPdu& p) {
+    auto l = mp->lock();
+    auto& s = mp->state<ProgStore>();
+    s.session.data.append(p.body.begin(), p.body.end());
+  });
+  f.on_pdu(20, [mp](Conn&, const ReceivedPdu&) {
+    auto l = mp->lock();
+    mp->state<ProgStore>().session = Session{};
+  });
+  f.on_pdu(19, [mp](Conn& c, const ReceivedPdu&) {
+    auto l = mp->lock();
+    auto& s = mp->state<ProgStore>();
+    const bool verify = s.session.kind == Session::Verify;
+    const bool ok = verify ? s.matches(s.session.data) : s.put(s.session.data);
+    s.session = Session{};
+    if (ok) c.send(19, 2, {});
+    else c.send(19, 3, errorBody(verify ? kVerifyMismatch : kNoProgram));
+  });
+  // DNC: the path runs while the program streams in.
+  f.on_pdu(25, [mp](Conn& c, const ReceivedPdu& p) {
+    auto l = mp->lock();
+    auto& s = mp->state<ProgStore>();
+    s.session = Session{Session::Dnc, {}, p.body.size() >= 4 ? be::get16(p.body.data() + 2) : 1};
+    s.dnc_name = "DNC";
+    s.dnc_bytes = 0;
+    mp->start(s.session.path);
+    c.send(25, 2, {'D', 'N', 'C', 0});
+  });
+  f.on_pdu(26, [mp](Conn&, const ReceivedPdu& p) {
+    auto l = mp->lock();
+    auto& s = mp->state<ProgStore>();
+    s.session.data.append(p.body.begin(), p.body.end());
+    s.dnc_bytes += uint32_t(p.body.size());
+    mp->motion(s.session.path).block = int(std::count(s.session.data.begin(), s.session.data.end(), '\n'));
+  });
+  auto dncStop = [mp](bool reply, Conn& c) {
+    auto l = mp->lock();
+    auto& s = mp->state<ProgStore>();
+    mp->stop(s.session.path);
+    s.session = Session{};
+    if (reply) c.send(27, 2, {});
+  };
+  f.on_pdu(27, [dncStop](Conn& c, const ReceivedPdu&) { dncStop(true, c); });
+  f.on_pdu(28, [dncStop](Conn& c, const ReceivedPdu&) { dncStop(false, c); });
+  // The upload abort and the end acknowledgement need no answer.
+  f.on_pdu(24, [](Conn&, const ReceivedPdu&) {});
+  f.on_pdu(23, [](Conn&, const ReceivedPdu&) {});
+}
+
+}  // namespace oz::sim
