@@ -122,7 +122,10 @@ void read_axisdata(Call& c, int cls, const int16_t* types, int ntypes, int16_t* 
   n = std::max(n, 0);
   *count = int16_t(n);
   for (int t = 0; t < ntypes; ++t)
-    for (int j = 0; j < n; ++j) out[t * req + j] = record(c, L, cls, types[t], t, j);
+    for (int j = 0; j < n; ++j) {
+      const axisdata_t r = record(c, L, cls, types[t], t, j);
+      std::memcpy(&out[t * req + j], &r, offsetof(axisdata_t, reserved));   // the tail is the caller's
+    }
 }
 
 }  // namespace
@@ -212,7 +215,8 @@ struct OldMeter {
 };
 
 // With `probe`, a data request refused with EW_KIND returns false instead.
-bool old_meter(Call& c, const OldMeter& m, int16_t type, int n, axisrec_t* out,
+// n is cut to the items the replies hold.
+bool old_meter(Call& c, const OldMeter& m, int16_t type, int& n, axisrec_t* out,
                bool probe = false) {
   const int first = type == -1 ? 0 : type, last = type == -1 ? m.nkinds : type + 1;
   for (int k = first; k < last; ++k) c.add(cnc(m.cmd).args(m.kinds[k], -1));
@@ -221,6 +225,8 @@ bool old_meter(Call& c, const OldMeter& m, int16_t type, int n, axisrec_t* out,
   for (int k = first; probe && k < last; ++k)
     if (c.result(k - first) == EW_KIND) return false;
   Reader names = c.rb(last - first);
+  n = items(names, 4, n);
+  for (int k = first; k < last; ++k) n = items(c.rb(k - first), 8, n);
   for (int k = first; k < last; ++k) {
     Reader d = c.rb(k - first);
     for (int j = 0; j < n; ++j) {
@@ -304,8 +310,8 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdsvmeter(uint16_t h, int16_t* count, axisrec_t* o
     int n = std::min<int>(*count, c.h.config.word(18));
     if (n == 0) n = std::min<int>(*count, c.h.config.pathWord(c.h.path, 6));
     n = std::clamp(n, 0, kMaxItems);
-    *count = int16_t(n);
     old_meter(c, OldMeter{{1, 0}, 1, 86, 137}, -1, n, out);
+    *count = int16_t(n);
   });
 }
 
@@ -316,14 +322,15 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdspmeter(uint16_t h, int16_t type, int16_t* count
     if (newer(c)) return older(c, kSpindle, type, count, out);
     expect(*count >= 1, EW_SIZE);
     expect_range(type, -1, 1, EW_KIND);
-    const int n = std::clamp<int>(std::min<int>(*count, c.h.pathSpindleMax()), 0, kMaxItems);
-    *count = int16_t(n);
-    if (!c.h.has(kSpmeterOther)) {
-      if (old_meter(c, OldMeter{{4, 5}, 2, 64, 138}, type, n, out, true)) return;
+    const int want = std::clamp<int>(std::min<int>(*count, c.h.pathSpindleMax()), 0, kMaxItems);
+    int n = want;
+    if (c.h.has(kSpmeterOther) || !old_meter(c, OldMeter{{4, 5}, 2, 64, 138}, type, n, out, true)) {
       c.h.flags |= kSpmeterOther;
       c.reset();
+      n = want;
+      old_meter(c, OldMeter{{0, 1}, 2, 64, 138}, type, n, out);
     }
-    old_meter(c, OldMeter{{0, 1}, 2, 64, 138}, type, n, out);
+    *count = int16_t(n);
   });
 }
 
