@@ -84,9 +84,13 @@ void tests(int cls, const int16_t* types, uint16_t ntypes, const int16_t* count)
 
 axisdata_t record(Call& c, const Layout& L, int cls, int type, int t, int j) {
   axisdata_t r{};
-  Reader item = c.rb(L.first + t).sub(8 * j, 8);
+  // A speed may come as the bare 32-bit value that the feed and spindle
+  // reads get from the same commands.
+  Reader all = c.rb(L.first + t);
+  const bool bare = cls == 5 && all.size() < 8;
+  Reader item = bare ? all.sub(0, 4) : all.sub(8 * j, 8);
   r.data = item.i32(0);
-  r.dec = item.i16(6);
+  r.dec = bare ? 0 : item.i16(6);
   if (cls == 1) {
     const int kind = kPosKinds[type];
     const int name_at = kind == 1 ? 8 : kind == 2 ? 12 : 4;
@@ -101,7 +105,7 @@ axisdata_t record(Call& c, const Layout& L, int cls, int type, int t, int j) {
     c.rb(L.names).sub(4 * j, 4).copy(r.name, 0, 4);
     if (cls == 5) {
       r.unit = c.rb(type == 1 ? L.unit2 : L.unit1).i16(4 * j);
-      r.flag = item.u16(4);
+      r.flag = bare ? 0 : item.u16(4);
     } else {
       r.unit = item.i16(4);
     }
