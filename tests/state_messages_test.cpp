@@ -1,21 +1,13 @@
 // Alarms, operator messages and modal data against the fake controller.
 #include <cstring>
 
+#include "tests/state_support.h"
 #include "tests/support.h"
 
 namespace oz::test {
 namespace {
 
 using sim::RbReply;
-
-template <class T>
-void sentinel(T& v) { std::memset(&v, 0xEE, sizeof v); }
-bool untouched(const void* p, size_t from, size_t to) {
-  auto* b = static_cast<const uint8_t*>(p);
-  for (size_t i = from; i < to; ++i)
-    if (b[i] != 0xEE) return false;
-  return true;
-}
 
 // Alarm records with a text area of `text` bytes: w0 = 100 + i, w1 = i, w2 = 200 + i.
 RbReply alarms(int n, int text = 32, int16_t result = 0) {

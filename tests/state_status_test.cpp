@@ -3,6 +3,7 @@
 // caller's structures, argument tests before sending.
 #include <cstring>
 
+#include "tests/state_support.h"
 #include "tests/support.h"
 
 namespace oz::test {
@@ -15,16 +16,6 @@ RbReply values(int n, int32_t base, int16_t dec = 3) {
   RbReply r;
   for (int i = 0; i < n; ++i) r.i32(base + i).i16(0).i16(dec);
   return r;
-}
-
-template <class T>
-void sentinel(T& v) { std::memset(&v, 0xEE, sizeof v); }
-
-bool untouched(const void* p, size_t from, size_t to) {
-  auto* b = static_cast<const uint8_t*>(p);
-  for (size_t i = from; i < to; ++i)
-    if (b[i] != 0xEE) return false;
-  return true;
 }
 
 class State : public FakeTest {};

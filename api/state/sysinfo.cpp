@@ -160,29 +160,21 @@ void counted(Call& c, uint16_t cmd, const ItemForm& f, bool long_count, int16_t 
 template <class T>
 int16_t counted_call(uint16_t h, const char* fn, uint16_t cmd, const ItemForm& f, bool long_count,
                      int16_t kind, int16_t* count, int16_t* total, T* out) {
-  static_assert(sizeof(T) > 0);
   return call(h, fn, args(kind, oz::count(count), total, out),
               [&](Call& c) { counted(c, cmd, f, long_count, kind, count, total, out); });
 }
 
 }  // namespace
 
-OZ_EXPORT int16_t OZ_CALL cnc_rdsyssoft3(uint16_t h, int16_t kind, int16_t* count, int16_t* total,
-                                         syssoft3_t* out) {
-  return counted_call(h, __func__, 440, kSoft3, false, kind, count, total, out);
-}
-OZ_EXPORT int16_t OZ_CALL cnc_rdsyssoft3_str(uint16_t h, int16_t kind, int16_t* count,
-                                             int16_t* total, syssoft3_str_t* out) {
-  return counted_call(h, __func__, 558, kSoft3Str, false, kind, count, total, out);
-}
-OZ_EXPORT int16_t OZ_CALL cnc_rdsyshard(uint16_t h, int16_t kind, int16_t* count, int16_t* total,
-                                        syshard_t* out) {
-  return counted_call(h, __func__, 441, kHard, true, kind, count, total, out);
-}
-OZ_EXPORT int16_t OZ_CALL cnc_rdsyshard_str(uint16_t h, int16_t kind, int16_t* count,
-                                            int16_t* total, syshard_str_t* out) {
-  return counted_call(h, __func__, 559, kHardStr, false, kind, count, total, out);
-}
+#define OZ_COUNTED(name, T, cmd, form, long_count)                                          \
+  OZ_EXPORT int16_t OZ_CALL name(uint16_t h, int16_t kind, int16_t* count, int16_t* total, T* out) { \
+    return counted_call(h, #name, cmd, form, long_count, kind, count, total, out);           \
+  }
+OZ_COUNTED(cnc_rdsyssoft3, syssoft3_t, 440, kSoft3, false)
+OZ_COUNTED(cnc_rdsyssoft3_str, syssoft3_str_t, 558, kSoft3Str, false)
+OZ_COUNTED(cnc_rdsyshard, syshard_t, 441, kHard, true)
+OZ_COUNTED(cnc_rdsyshard_str, syshard_str_t, 559, kHardStr, false)
+#undef OZ_COUNTED
 
 // ---- fixed replies ----------------------------------------------------------------------
 
