@@ -79,10 +79,9 @@ OZ_SIM_FAMILY(state_alarms) {
     if (r.data.empty()) put_message(r, OpMessage{0, q.a1 < 0 ? 0 : q.a1, ""});
     return r;
   });
-  // Batches: after the last message the controller refuses.
+  // Batches past the last message come back empty.
   m.on(1, 208, [](Machine& m, const RbRequest& q) {
     const auto& s = m.state<AlarmState>();
-    if (q.a1 >= int(s.messages.size())) return RbReply::fail(5);
     RbReply r;
     for (int i = q.a1; i < int(s.messages.size()) && i < q.a1 + q.a3; ++i) put_message(r, s.messages[size_t(i)]);
     return r;
