@@ -476,6 +476,23 @@ TEST_F(State, MetersAndSpeedsConvertUnitsAndNames) {
   EXPECT_EQ(EW_KIND, cnc_rdspeed(h, 2, out));
 }
 
+TEST_F(State, HandleInterruptReadsKindsElevenAndTwelve) {
+  uint16_t h = open();
+  axis_data_replies(fake);
+  axisrec_t out[6];
+  sentinel(out);
+  int16_t count = 3;
+  ASSERT_EQ(EW_SUCCESS, cnc_rdhndintrpt(h, 1, &count, out));
+  auto q = sent();
+  ASSERT_EQ(7u, q.size());
+  EXPECT_EQ(38, q[5].cmd);
+  EXPECT_EQ(12, q[5].a1);
+  EXPECT_EQ(12002, out[5].data);
+  EXPECT_EQ(102, out[5].unit);   // kind 12 takes the second word of the 136(1) item
+  EXPECT_TRUE(untouched(&out[4], 0, sizeof out[4]));
+  EXPECT_EQ(EW_KIND, cnc_rdhndintrpt(h, 2, &count, out));
+}
+
 // ---- spindles and names --------------------------------------------------------------------
 
 TEST_F(State, SpindleReadsAreBracketedByTheSpindleCount) {
@@ -620,6 +637,34 @@ TEST_F(OldState, PositionSendsTheNineRbForm) {
   ASSERT_EQ(EW_SUCCESS, cnc_rdposition(h, 3, &count, out));
   EXPECT_EQ(0, out[3].data);
   EXPECT_EQ(-1, out[3].dec);
+}
+
+TEST_F(OldState, SpeedsAndHandleInterruptUseThePlainDataRequests) {
+  uint16_t h = open();
+  fake.reply(1, 138, RbReply().bytes({'S', '1', 0, 0}));
+  fake.reply(1, 136, RbReply().i16(3).i16(3).i16(3).i16(3).i16(3).i16(3));
+  fake.reply(1, 36, RbReply().i32(800));
+  fake.reply(1, 37, RbReply().i32(1500));
+  axisrec_t out[2];
+  ASSERT_EQ(EW_SUCCESS, cnc_rdspeed(h, -1, out));
+  EXPECT_EQ(800, out[0].data);
+  EXPECT_EQ(1500, out[1].data);
+  EXPECT_EQ(0, out[0].unit);
+  auto q = sent();
+  ASSERT_EQ(5u, q.size());
+  const int cmds[] = {138, 136, 136, 36, 37};
+  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(cmds[i], q[i].cmd);
+  fake.clear_received();
+  RbReply names;
+  for (int j = 0; j < 3; ++j) names.bytes({0, 0, 0, 0, 'X', 0, 0, 0, 'X', 0, 0, 0, 'X', 0, 0, 0});
+  fake.reply(1, 137, names);
+  fake.reply(1, 38, values(3, 9));
+  axisrec_t hi[6];
+  int16_t count = 5;
+  ASSERT_EQ(EW_SUCCESS, cnc_rdhndintrpt(h, -1, &count, hi));
+  EXPECT_EQ(3, count);   // the path's axes
+  EXPECT_EQ(11, hi[5].data);
+  for (auto& r : sent()) EXPECT_NE(164, r.cmd);
 }
 
 TEST_F(OldState, SpindleReadIsOneRequest) {
