@@ -120,7 +120,10 @@ OZ_API int16_t OZ_CALL cnc_getpmactype(uint16_t h, uint16_t* type);
 
 /* ==== BEGIN state: status, positions, alarms, messages, system information, modal data ==== */
 
-/* ---- Status, positions and dynamic data -------------------------------------*/
+/* ---- Status, positions and dynamic data -------------------------------------
+ * An axis argument is 1..the path's axis count, or -1 for all axes. A length
+ * argument is the byte size of the caller's structure. Counts passed by
+ * pointer are the capacity on entry and the number written on return. */
 
 /* cnc_actf, cnc_acts */
 typedef struct actf_t {
@@ -135,17 +138,489 @@ typedef struct axis_values_t {
   int32_t data[32]; /* 4: the caller passes the byte length it provides */
 } axis_values_t;
 
-/* Actual feed rate. */
+/* cnc_rdspload, cnc_rdspmaxrpm, cnc_rdspgear (16-bit values), cnc_acts2
+ * (32-bit values); at most 8 spindles are written. */
+typedef struct spindle_values_t {
+  int16_t spindle;  /* 0: the spindle argument */
+  int16_t reserved; /* 2: not written */
+  union {
+    int16_t w[8];   /* 4 */
+    int32_t l[8];   /* 4 */
+  } data;
+} spindle_values_t;
+
+/* cnc_rddynamic. pos: the absolute, machine, relative and distance-to-go
+ * blocks one after the other, each as many values as axes are delivered. */
+typedef struct rddynamic_t {
+  int16_t reserved; /* 0: not written */
+  int16_t axis;     /* 2 */
+  int16_t alarm;    /* 4: low half of the alarm status */
+  int16_t prgnum;   /* 6: running program */
+  int16_t prgmnum;  /* 8: main program */
+  int16_t pad;      /* 10: not written */
+  int32_t seqnum;   /* 12 */
+  int32_t actf;     /* 16 */
+  int32_t acts;     /* 20 */
+  int32_t pos[128]; /* 24 */
+} rddynamic_t;
+
+/* cnc_rddynamic2, cnc_rddynamico8 (alarm: low half only, in the first 16 bits). */
+typedef struct rddynamic2_t {
+  int16_t reserved; /* 0: not written */
+  int16_t axis;     /* 2 */
+  int32_t alarm;    /* 4 */
+  int32_t prgnum;   /* 8 */
+  int32_t prgmnum;  /* 12 */
+  int32_t seqnum;   /* 16 */
+  int32_t actf;     /* 20 */
+  int32_t acts;     /* 24 */
+  int32_t pos[128]; /* 28 */
+} rddynamic2_t;
+
+/* cnc_statinfo, cnc_statinfo2: word 0 and 1 the two mode words (0 when the
+ * controller refused them), from word 2 the run-status words, at most 14. */
+typedef struct statinfo_t {
+  uint16_t word[16];
+} statinfo_t;
+
+/* cnc_*_exdgt, one per axis. */
+typedef struct exdgt_t {
+  int64_t data;   /* 0 */
+  uint32_t dec;   /* 8 */
+  uint32_t unit;  /* 12 */
+} exdgt_t;
+
+/* cnc_rdaxisdata, one per axis and type. */
+typedef struct axisdata_t {
+  char name[4];     /* 0 */
+  int32_t data;     /* 4 */
+  int16_t dec;      /* 8 */
+  int16_t unit;     /* 10 */
+  uint16_t flag;    /* 12 */
+  uint16_t reserved;/* 14: not written */
+} axisdata_t;
+
+/* The older per-axis record of cnc_rdposition, cnc_rdspeed, cnc_rdhndintrpt,
+ * cnc_rdsvmeter, cnc_rdspmeter, cnc_rdjogdrun. For positions and speeds the
+ * tail is a flag word and two name characters; for meters three name
+ * characters. */
+typedef struct axisrec_t {
+  int32_t data;     /* 0 */
+  int16_t dec;      /* 4 */
+  int16_t unit;     /* 6 */
+  union {
+    struct { int16_t flag; char name[2]; } pos;  /* 8, 10 */
+    char name[4];                                /* 8 */
+  } tail;
+} axisrec_t;
+
+/* cnc_rdaxisname, cnc_rdspdlname */
+typedef struct axisname_t {
+  char name;
+  char suff;
+} axisname_t;
+
+/* cnc_exaxisname */
+typedef struct exaxisname_t {
+  char name[4];
+} exaxisname_t;
+
+/* cnc_rdspcss */
+typedef struct spcss_t {
+  int32_t data[3];
+} spcss_t;
+
 OZ_API int16_t OZ_CALL cnc_actf(uint16_t h, actf_t* a);
+/* Actual spindle speed. */
+OZ_API int16_t OZ_CALL cnc_acts(uint16_t h, actf_t* a);
+
+/* Position kinds; length is the byte size of *out (at least 4 + 4 per value). */
+OZ_API int16_t OZ_CALL cnc_absolute(uint16_t h, int16_t axis, int16_t length, axis_values_t* out);
+OZ_API int16_t OZ_CALL cnc_absolute2(uint16_t h, int16_t axis, int16_t length, axis_values_t* out);
+OZ_API int16_t OZ_CALL cnc_relative(uint16_t h, int16_t axis, int16_t length, axis_values_t* out);
+OZ_API int16_t OZ_CALL cnc_relative2(uint16_t h, int16_t axis, int16_t length, axis_values_t* out);
+OZ_API int16_t OZ_CALL cnc_machine(uint16_t h, int16_t axis, int16_t length, axis_values_t* out);
+OZ_API int16_t OZ_CALL cnc_distance(uint16_t h, int16_t axis, int16_t length, axis_values_t* out);
+OZ_API int16_t OZ_CALL cnc_skip(uint16_t h, int16_t axis, int16_t length, axis_values_t* out);
+OZ_API int16_t OZ_CALL cnc_srvdelay(uint16_t h, int16_t axis, int16_t length, axis_values_t* out);
+OZ_API int16_t OZ_CALL cnc_accdecdly(uint16_t h, int16_t axis, int16_t length, axis_values_t* out);
+OZ_API int16_t OZ_CALL cnc_slide(uint16_t h, int16_t axis, int16_t length, axis_values_t* out);
+OZ_API int16_t OZ_CALL cnc_allowance(uint16_t h, int16_t axis, int16_t length, axis_values_t* out);
+/* type 0 only; any other type returns EW_KIND at once. */
+OZ_API int16_t OZ_CALL cnc_machine2(uint16_t h, int16_t axis, int16_t length, int16_t type,
+                                    axis_values_t* out);
+/* type 0, 1 or 2; any other type returns EW_KIND at once. */
+OZ_API int16_t OZ_CALL cnc_machine3(uint16_t h, int16_t axis, int16_t length, int16_t type,
+                                    axis_values_t* out);
 /* Manual overlap amounts: two values per axis; axis must be -1. length is the
  * byte size of *out (at least 4 + 8 * the maximum number of axes). */
 OZ_API int16_t OZ_CALL cnc_rdmovrlap(uint16_t h, int16_t axis, int16_t length,
                                      axis_values_t* out);
+/* Presets the relative, absolute, workpiece-coordinate and work-zero values of
+ * one axis (in->data[0]) or, for axis -1, of every axis of the path. */
+OZ_API int16_t OZ_CALL cnc_wrrelpos(uint16_t h, int16_t length, const axis_values_t* in);
+OZ_API int16_t OZ_CALL cnc_wrabspos(uint16_t h, int16_t length, const axis_values_t* in);
+OZ_API int16_t OZ_CALL cnc_prstwkcd(uint16_t h, int16_t length, const axis_values_t* in);
+OZ_API int16_t OZ_CALL cnc_workzero(uint16_t h, int16_t length, const axis_values_t* in);
+
+/* Snapshot: modes, program, feed, spindle and four position kinds. */
+OZ_API int16_t OZ_CALL cnc_rddynamic(uint16_t h, int16_t axis, int16_t length, rddynamic_t* out);
+OZ_API int16_t OZ_CALL cnc_rddynamico8(uint16_t h, int16_t axis, int16_t length, rddynamic2_t* out);
+OZ_API int16_t OZ_CALL cnc_rddynamic2(uint16_t h, int16_t axis, int16_t length, rddynamic2_t* out);
+OZ_API int16_t OZ_CALL cnc_statinfo(uint16_t h, statinfo_t* out);
+OZ_API int16_t OZ_CALL cnc_statinfo2(uint16_t h, statinfo_t* out);
+
+/* Per-axis data of up to 4 types of one class (1 positions, 2 servo, 3 and 4
+ * spindles, 5 speeds); out holds ntypes * *count records, type-major. */
+OZ_API int16_t OZ_CALL cnc_rdaxisdata(uint16_t h, uint16_t cls, const int16_t* types,
+                                      uint16_t ntypes, int16_t* count, axisdata_t* out);
+/* type -1 (all four: absolute, machine, relative, distance) or 0..3; out
+ * holds 4 records per axis. */
+OZ_API int16_t OZ_CALL cnc_rdposition(uint16_t h, int16_t type, int16_t* count, axisrec_t* out);
+/* type -1 (feed and spindle), 0 or 1; out holds 2 records. */
+OZ_API int16_t OZ_CALL cnc_rdspeed(uint16_t h, int16_t type, axisrec_t* out);
+/* Handle interrupt amounts: type -1, 0 or 1; 2 records per axis. */
+OZ_API int16_t OZ_CALL cnc_rdhndintrpt(uint16_t h, int16_t type, int16_t* count, axisrec_t* out);
+/* Servo load meters, one record per axis. */
+OZ_API int16_t OZ_CALL cnc_rdsvmeter(uint16_t h, int16_t* count, axisrec_t* out);
+/* Spindle meters: type -1, 0 (load) or 1; 2 records per spindle. */
+OZ_API int16_t OZ_CALL cnc_rdspmeter(uint16_t h, int16_t type, int16_t* count, axisrec_t* out);
+/* Jog or dry-run feed, one record; the argument is not used. */
+OZ_API int16_t OZ_CALL cnc_rdjogdrun(uint16_t h, int16_t unused, axisrec_t* out);
+
+/* Spindle argument: 1..the path's spindle capacity or -1. */
+OZ_API int16_t OZ_CALL cnc_rdspload(uint16_t h, int16_t spindle, spindle_values_t* out);
+OZ_API int16_t OZ_CALL cnc_rdspmaxrpm(uint16_t h, int16_t spindle, spindle_values_t* out);
+OZ_API int16_t OZ_CALL cnc_rdspgear(uint16_t h, int16_t spindle, spindle_values_t* out);
+OZ_API int16_t OZ_CALL cnc_acts2(uint16_t h, int16_t spindle, spindle_values_t* out);
+
+/* Extended-digit positions; out holds one item per axis of the controller. */
+OZ_API int16_t OZ_CALL cnc_absolute2_exdgt(uint16_t h, exdgt_t* out);
+OZ_API int16_t OZ_CALL cnc_machine_exdgt(uint16_t h, exdgt_t* out);
+OZ_API int16_t OZ_CALL cnc_relative2_exdgt(uint16_t h, exdgt_t* out);
+OZ_API int16_t OZ_CALL cnc_distance_exdgt(uint16_t h, exdgt_t* out);
+
+OZ_API int16_t OZ_CALL cnc_rdaxisname(uint16_t h, int16_t* count, axisname_t* out);
+OZ_API int16_t OZ_CALL cnc_rdspdlname(uint16_t h, int16_t* count, axisname_t* out);
+/* type 0 axes, 1 spindles. */
+OZ_API int16_t OZ_CALL cnc_exaxisname(uint16_t h, int16_t type, int16_t* count, exaxisname_t* out);
+OZ_API int16_t OZ_CALL cnc_axisnum(uint16_t h, int16_t kind, int16_t* num);
+/* Two words per item; *count items at most. */
+OZ_API int16_t OZ_CALL cnc_rdrelaxis(uint16_t h, int16_t sel1, int16_t sel2, int16_t* count,
+                                     int16_t* out);
+/* *count words at most. */
+OZ_API int16_t OZ_CALL cnc_rdabsaxis(uint16_t h, int16_t sel1, int16_t sel2, int16_t sel3,
+                                     int16_t* count, int16_t* out);
+OZ_API int16_t OZ_CALL cnc_rdspcss(uint16_t h, spcss_t* out);
+
+/* Single requests: reads copy the reply data into buf up to *length bytes and
+ * write back the count copied; writes send length bytes of buf. */
+/* Cancels the manual overlap of an axis. */
+OZ_API int16_t OZ_CALL cnc_canmovrlap(uint16_t h, int32_t axis);
+OZ_API int16_t OZ_CALL cnc_rd3dtooltip(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_rd3dpulse(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_rd3dmovrlap(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_rd3dofschg(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_clr3dplsmov(uint16_t h, int32_t mode);
+OZ_API int16_t OZ_CALL cnc_allowcnd(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_setvrtclpos(uint16_t h, int32_t value);
+OZ_API int16_t OZ_CALL cnc_setthrdngpos(uint16_t h, int32_t value);
+OZ_API int16_t OZ_CALL cnc_setfrp(uint16_t h, int32_t value);
+/* Requests 151, 164 and 38 with the same arguments; replies one after the other. */
+OZ_API int16_t OZ_CALL cnc_simulation(uint16_t h, int32_t a1, int32_t a2, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_rdjogmdi(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_wrjogmdiclr(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_rd5axmandt(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_rd5axovrlap(uint16_t h, int32_t axis, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_clr5axpls(uint16_t h, int32_t axis);
 
 /* ---- Manual data input --------------------------------------------------------*/
 
 /* Sends a line of manual data input (at most 126 characters). */
 OZ_API int16_t OZ_CALL cnc_wrjogmdi(uint16_t h, const char* text);
+
+/* ---- Alarms and operator messages -----------------------------------------------*/
+
+/* cnc_alarm */
+typedef struct alarm_t {
+  int32_t reserved; /* 0: not written */
+  int16_t data;     /* 4: low half of the alarm status */
+  int16_t pad;      /* 6: not written */
+} alarm_t;
+
+/* cnc_rdalminfo entries, by the number of axes the controller delivers
+ * (below 17: short, else long) and the type argument (0: no text). The entry
+ * after the last gets -1 in its first field when it fits in the length. */
+typedef struct alminfo_short_t {
+  int16_t w2, w0;       /* 0, 2 */
+} alminfo_short_t;
+typedef struct alminfo_short_msg_t {
+  int16_t w2, w0;       /* 0, 2 */
+  int16_t msg_len;      /* 4 */
+  char msg[32];         /* 6 */
+} alminfo_short_msg_t;
+typedef struct alminfo_long_t {
+  int32_t w2;           /* 0 */
+  int16_t w0;           /* 4 */
+  int16_t reserved;     /* 6: not written */
+} alminfo_long_t;
+typedef struct alminfo_long_msg_t {
+  int32_t w2;           /* 0 */
+  int16_t w0;           /* 4 */
+  int16_t msg_len;      /* 6 */
+  char msg[32];         /* 8 */
+} alminfo_long_msg_t;
+
+/* cnc_rdalmmsg */
+typedef struct almmsg_t {
+  int32_t w0;           /* 0 */
+  int16_t w1;           /* 4 */
+  int16_t w2;           /* 6 */
+  int16_t zero;         /* 8: always 0 */
+  int16_t msg_len;      /* 10 */
+  char msg[32];         /* 12 */
+} almmsg_t;
+
+/* cnc_rdalmmsg2 */
+typedef struct almmsg2_t {
+  int32_t w0;
+  int16_t w1;
+  int16_t w2;
+  int16_t zero;
+  int16_t msg_len;
+  char msg[64];         /* 12 */
+} almmsg2_t;
+
+/* cnc_rdopmsg, cnc_rdopmsg3 */
+typedef struct opmsg_t {
+  int16_t datano;       /* 0 */
+  int16_t type;         /* 2 */
+  int16_t char_num;     /* 4 */
+  char data[256];       /* 6 */
+} opmsg_t;
+
+/* cnc_rdopmsg on the older packed-type controllers */
+typedef struct opmsg_packed_t {
+  int16_t datano;
+  int16_t type;
+  int16_t char_num;
+  char data[130];       /* 6 */
+} opmsg_packed_t;
+
+/* cnc_rdopmsg2 */
+typedef struct opmsg2_t {
+  int16_t datano;       /* 0: 2000..2099, else 0 */
+  int16_t type;
+  int16_t char_num;
+  char data[64];        /* 6 */
+} opmsg2_t;
+
+/* cnc_rdlnopmsg: the reply bytes, at most 512 of them. */
+typedef struct lnopmsg_t {
+  char data[512];
+} lnopmsg_t;
+
+/* Alarm status word (low half). */
+OZ_API int16_t OZ_CALL cnc_alarm(uint16_t h, alarm_t* a);
+/* Alarm status word, whole. */
+OZ_API int16_t OZ_CALL cnc_alarm2(uint16_t h, int32_t* a);
+/* length: byte size of buf, one of the alminfo_*_t entry forms. */
+OZ_API int16_t OZ_CALL cnc_rdalminfo(uint16_t h, int16_t type, int16_t kind, int16_t length,
+                                     void* buf);
+OZ_API int16_t OZ_CALL cnc_rdalmmsg(uint16_t h, int16_t kind, int16_t* count, almmsg_t* out);
+OZ_API int16_t OZ_CALL cnc_rdalmmsg2(uint16_t h, int16_t kind, int16_t* count, almmsg2_t* out);
+OZ_API int16_t OZ_CALL cnc_clralm(uint16_t h, int16_t kind);
+/* buf: opmsg_t (type 0), or opmsg_packed_t entries on packed-type controllers. */
+OZ_API int16_t OZ_CALL cnc_rdopmsg(uint16_t h, int16_t type, int16_t length, void* buf);
+OZ_API int16_t OZ_CALL cnc_rdopmsg2(uint16_t h, int16_t type, int16_t length, opmsg2_t* out);
+OZ_API int16_t OZ_CALL cnc_rdopmsg3(uint16_t h, int16_t type, int16_t* count, opmsg_t* out);
+OZ_API int16_t OZ_CALL cnc_rdlnopmsg(uint16_t h, lnopmsg_t* out);
+
+/* ---- System information and control -----------------------------------------------*/
+
+/* cnc_sysinfo: the current path's record; characters are not terminated. */
+typedef struct sysinfo_t {
+  uint16_t addinfo;   /* 0 */
+  uint16_t max_axis;  /* 2 */
+  char cnc_type[2];   /* 4 */
+  char mt_type[2];    /* 6 */
+  char series[4];     /* 8 */
+  char version[4];    /* 12 */
+  char axes[2];       /* 16 */
+} sysinfo_t;
+
+typedef struct sysinfo_ex_path_t {
+  uint16_t sys_code, kind, w2, w3, w4, spindles, w9;
+  uint16_t reserved;  /* not written */
+} sysinfo_ex_path_t;
+
+/* cnc_sysinfo_ex: configuration words, then one item per path entry. */
+typedef struct sysinfo_ex_t {
+  uint16_t max_axes;      /* 0 */
+  uint16_t max_spindles;  /* 2 */
+  uint16_t path_records;  /* 4 */
+  uint16_t w12, w16, w18, w20;
+  uint16_t cnc_paths;     /* 14 */
+  uint16_t w24, w34;
+  uint16_t reserved[2];   /* 20: not written */
+  sysinfo_ex_path_t path[15]; /* 24 */
+} sysinfo_ex_t;
+
+/* cnc_rdsyssoft: the slot list (255 ends it) and the series and version texts
+ * of each slot, 4 characters and a terminator each. */
+typedef struct syssoft_t {
+  uint8_t slot[16];          /* 0 */
+  uint8_t slot_index[16];    /* 16 */
+  uint16_t slot_word1[16];   /* 32 */
+  uint16_t slot_word2[16];   /* 64 */
+  char slot_series[16][5];   /* 96 */
+  char slot_version[16][5];  /* 176 */
+  uint8_t option;            /* 256 */
+  uint8_t pad;               /* 257: not written */
+  char text[8][5];           /* 258 */
+  char pair[24][2][5];       /* 298 */
+  char last[2][5];           /* 538 */
+} syssoft_t;
+
+/* cnc_rdsyssoft2 */
+typedef struct syssoft2_t {
+  syssoft_t s;               /* 0 */
+  char more[20][2][5];       /* 548 */
+} syssoft2_t;
+
+typedef struct syssoft3_t {
+  uint16_t kind;             /* 0 */
+  char series[5];            /* 2 */
+  char version[5];           /* 7 */
+} syssoft3_t;
+
+typedef struct syssoft3_str_t {
+  uint16_t kind;             /* 0 */
+  char name[13];             /* 2 */
+  char series[5];            /* 15 */
+  char version[5];           /* 20 */
+  char extra[3];             /* 25 */
+} syssoft3_str_t;
+
+typedef struct syshard_t {
+  uint32_t id1, id2;         /* 0, 4 */
+  uint16_t w[6];             /* 8 */
+} syshard_t;
+
+typedef struct syshard_str_t {
+  uint16_t kind;             /* 0 */
+  char name[14];             /* 2 */
+  uint16_t slot;             /* 16 */
+  char id[13];               /* 18 */
+  char series[11];           /* 31 */
+  char version[9];           /* 42 */
+  char extra1[3];            /* 51 */
+  char extra2[2];            /* 54 */
+} syshard_str_t;
+
+/* cnc_gettimer, cnc_settimer: type 0 date (year, month, day), 1 time (hour,
+ * minute, second). Not named timer_t, which the C library owns. */
+typedef struct cnctimer_t {
+  int16_t type;              /* 0 */
+  int16_t reserved;          /* 2 */
+  int16_t v[3];              /* 4, 6, 8 */
+} cnctimer_t;
+
+/* cnc_rdtimer, cnc_wrtimer */
+typedef struct rdtimer_t {
+  int32_t minute;            /* 0 */
+  int32_t msec;              /* 4 */
+} rdtimer_t;
+
+/* Answered from what the controller reported at connection; sends nothing. */
+OZ_API int16_t OZ_CALL cnc_sysinfo(uint16_t h, sysinfo_t* out);
+OZ_API int16_t OZ_CALL cnc_sysinfo_ex(uint16_t h, sysinfo_ex_t* out);
+OZ_API int16_t OZ_CALL cnc_rdsyssoft(uint16_t h, syssoft_t* out);
+OZ_API int16_t OZ_CALL cnc_rdsyssoft2(uint16_t h, syssoft2_t* out);
+/* Counted lists: *count items at most; total gets the controller's total. */
+OZ_API int16_t OZ_CALL cnc_rdsyssoft3(uint16_t h, int16_t kind, int16_t* count, int16_t* total,
+                                      syssoft3_t* out);
+OZ_API int16_t OZ_CALL cnc_rdsyssoft3_str(uint16_t h, int16_t kind, int16_t* count,
+                                          int16_t* total, syssoft3_str_t* out);
+/* total is not written. */
+OZ_API int16_t OZ_CALL cnc_rdsyshard(uint16_t h, int16_t kind, int16_t* count, int16_t* total,
+                                     syshard_t* out);
+OZ_API int16_t OZ_CALL cnc_rdsyshard_str(uint16_t h, int16_t kind, int16_t* count,
+                                         int16_t* total, syshard_str_t* out);
+OZ_API int16_t OZ_CALL cnc_rdmdlconfig2(uint16_t h, uint8_t out[128]);
+/* Cycle start, reset and the second reset. */
+OZ_API int16_t OZ_CALL cnc_start(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_reset(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_reset2(uint16_t h);
+/* t->type selects the half; settimer returns 64 ms after the controller took it. */
+OZ_API int16_t OZ_CALL cnc_gettimer(uint16_t h, cnctimer_t* t);
+OZ_API int16_t OZ_CALL cnc_settimer(uint16_t h, const cnctimer_t* t);
+OZ_API int16_t OZ_CALL cnc_rdtimer(uint16_t h, int16_t type, rdtimer_t* t);
+OZ_API int16_t OZ_CALL cnc_wrtimer(uint16_t h, int16_t type, const rdtimer_t* t);
+OZ_API int16_t OZ_CALL cnc_rdetherinfo(uint16_t h, int16_t* a, int16_t* b);
+OZ_API int16_t OZ_CALL cnc_getcncmodel(uint16_t h, int32_t* model);
+OZ_API int16_t OZ_CALL cnc_getmacaddress(uint16_t h, char out[13]);
+/* The controller's identification: 4 words. */
+OZ_API int16_t OZ_CALL cnc_rdcncid(uint16_t h, uint32_t id[4]);
+OZ_API int16_t OZ_CALL cnc_getlanguage(uint16_t h, int16_t* lang);
+OZ_API int16_t OZ_CALL cnc_chglang(uint16_t h, uint8_t lang);
+OZ_API int16_t OZ_CALL cnc_chkversion(uint16_t h, int32_t* version);
+OZ_API int16_t OZ_CALL cnc_rdcoordnum(uint16_t h, int32_t* num);
+OZ_API int16_t OZ_CALL cnc_setcurscrn(uint16_t h, int16_t screen);
+/* Shows an operator's message of at most 400 characters; null blanks it. */
+OZ_API int16_t OZ_CALL cnc_dispoptmsg(uint16_t h, const char* text);
+OZ_API int16_t OZ_CALL cnc_optmsgans(uint16_t h, int32_t* answer);
+/* Converts a text; out receives at most as many bytes as were sent. */
+OZ_API int16_t OZ_CALL cnc_ftosjis(uint16_t h, const char* in, char* out);
+/* C-executor memory: offset 0 or more, length 1..4096. */
+OZ_API int16_t OZ_CALL cnc_rdcbmem(uint16_t h, int32_t offset, int32_t length, void* out);
+OZ_API int16_t OZ_CALL cnc_wrcbmem(uint16_t h, int32_t offset, int32_t length, const void* in);
+OZ_API int16_t OZ_CALL cnc_rdcbmem2(uint16_t h, int32_t offset, int32_t size, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_wrcbmem2(uint16_t h, int32_t offset, int16_t length, const void* buf);
+/* Requests 626, 627 and 628 with the same argument. */
+OZ_API int16_t OZ_CALL cnc_rdcbprm(uint16_t h, int32_t number, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_wrcbprm(uint16_t h, int32_t number, int16_t length, const void* buf);
+
+/* ---- Modal data and commanded values --------------------------------------------*/
+
+typedef struct modal_item_t {
+  int32_t data;       /* 0 */
+  uint8_t attr[2];    /* 4 */
+  uint8_t pad[2];     /* 6: not written */
+} modal_item_t;
+
+/* cnc_modal: the G-code form fills g (one byte per group, bit 7 set for a
+ * code given in the current block), the item form fills item. */
+typedef struct modal_t {
+  int16_t datano;     /* 0: the type argument */
+  int16_t type;       /* 2: the block argument */
+  union {
+    uint8_t g[216];
+    modal_item_t item[27];
+  } u;                /* 4 */
+} modal_t;
+
+/* cnc_rdgcode */
+typedef struct gcode_t {
+  int16_t group;      /* 0 */
+  int16_t flag;       /* 2 */
+  char code[8];       /* 4: "G01", "G43.1" */
+} gcode_t;
+
+/* cnc_rdcommand */
+typedef struct cmdvalue_t {
+  char adrs;          /* 0 */
+  uint8_t num;        /* 1 */
+  int16_t flag;       /* 2 */
+  int32_t cmd_val;    /* 4 */
+  int32_t dec_val;    /* 8 */
+} cmdvalue_t;
+
+OZ_API int16_t OZ_CALL cnc_modal(uint16_t h, int16_t type, int16_t block, modal_t* out);
+OZ_API int16_t OZ_CALL cnc_rdgcode(uint16_t h, int16_t type, int16_t block, int16_t* count,
+                                   gcode_t* out);
+OZ_API int16_t OZ_CALL cnc_rdcommand(uint16_t h, int16_t type, int16_t block, int16_t* count,
+                                     cmdvalue_t* out);
 
 /* ==== END state ==== */
 

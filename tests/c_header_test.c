@@ -10,6 +10,25 @@ _Static_assert(offsetof(actf_t, data) == 4, "actf_t.data");
 _Static_assert(offsetof(axis_values_t, axis) == 2, "axis_values_t.axis");
 _Static_assert(offsetof(axis_values_t, data) == 4, "axis_values_t.data");
 _Static_assert(EW_CIRCUIT == -16 && EW_FRAMING == -17 && EW_BUFFER == 10, "codes");
+_Static_assert(sizeof(spindle_values_t) == 36 && offsetof(spindle_values_t, data) == 4, "spindle_values_t");
+_Static_assert(offsetof(rddynamic_t, seqnum) == 12 && offsetof(rddynamic_t, pos) == 24, "rddynamic_t");
+_Static_assert(offsetof(rddynamic2_t, seqnum) == 16 && offsetof(rddynamic2_t, pos) == 28, "rddynamic2_t");
+_Static_assert(sizeof(exdgt_t) == 16 && offsetof(exdgt_t, unit) == 12, "exdgt_t");
+_Static_assert(sizeof(axisdata_t) == 16 && offsetof(axisdata_t, flag) == 12, "axisdata_t");
+_Static_assert(sizeof(axisrec_t) == 12 && offsetof(axisrec_t, tail.pos.name) == 10, "axisrec_t");
+_Static_assert(offsetof(alarm_t, data) == 4, "alarm_t");
+_Static_assert(sizeof(alminfo_short_msg_t) == 38 && sizeof(alminfo_long_msg_t) == 40, "alminfo");
+_Static_assert(sizeof(almmsg_t) == 44 && sizeof(almmsg2_t) == 76 && offsetof(almmsg_t, msg) == 12, "almmsg");
+_Static_assert(sizeof(opmsg_t) == 262 && sizeof(opmsg_packed_t) == 136 && sizeof(opmsg2_t) == 70, "opmsg");
+_Static_assert(sizeof(sysinfo_t) == 18 && offsetof(sysinfo_t, axes) == 16, "sysinfo_t");
+_Static_assert(offsetof(sysinfo_ex_t, path) == 24 && sizeof(sysinfo_ex_path_t) == 16, "sysinfo_ex_t");
+_Static_assert(sizeof(syssoft_t) == 548 && offsetof(syssoft_t, option) == 256 && offsetof(syssoft_t, last) == 538, "syssoft_t");
+_Static_assert(sizeof(syssoft2_t) == 748, "syssoft2_t");
+_Static_assert(sizeof(syssoft3_t) == 12 && sizeof(syssoft3_str_t) == 28, "syssoft3");
+_Static_assert(sizeof(syshard_t) == 20 && sizeof(syshard_str_t) == 56 && offsetof(syshard_str_t, extra2) == 54, "syshard");
+_Static_assert(sizeof(cnctimer_t) == 10 && offsetof(cnctimer_t, v) == 4 && sizeof(rdtimer_t) == 8, "timers");
+_Static_assert(offsetof(modal_t, u) == 4 && sizeof(modal_item_t) == 8, "modal_t");
+_Static_assert(sizeof(gcode_t) == 12 && sizeof(cmdvalue_t) == 12 && offsetof(cmdvalue_t, dec_val) == 8, "modal records");
 
 int main(void) {
   actf_t a;

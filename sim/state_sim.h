@@ -1,0 +1,36 @@
+// What the simulated machine keeps for the state families, so that ozsim
+// and tests can raise alarms and post operator messages the way the machine
+// itself would.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/machine.h"
+
+namespace oz::sim::state {
+
+struct Alarm {
+  int32_t number;
+  int32_t kind;     // alarm kind (0 parameter-write, 1 power-off, 2 I/O, ...)
+  int32_t axis;     // 0: none
+  std::string text;
+};
+
+struct OpMessage {
+  int32_t number;
+  int32_t type;
+  std::string text;
+};
+
+struct AlarmState {
+  std::vector<Alarm> alarms;
+  std::vector<OpMessage> messages;
+};
+
+// Raising and clearing go through the machine lock like a request would.
+void raise_alarm(Machine& m, Alarm a);
+void clear_alarms(Machine& m, int32_t kind = -1);
+void post_message(Machine& m, OpMessage msg);
+
+}  // namespace oz::sim::state
