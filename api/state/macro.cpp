@@ -135,7 +135,7 @@ void readRange(Call& c, const Layout& L, int64_t start, int64_t end, int length,
     for (int i = 0; i < got; ++i) {
       Reader el = rep.data.sub(i * es, es);
       int32_t v = small ? el.i16(0) : el.i32(0);
-      const uint16_t mark = small ? kDecimal : el.u16(2);
+      const uint16_t mark = small ? kDecimal : el.u16(4);
       int32_t dec = small ? 0 : el.i16(6);
       scaled::Num x{v, dec};
       if (mark == kDecimal && wantBin) x = scaled::decToBin(v, dec);
