@@ -94,6 +94,12 @@ bool shared_data_dir(std::string* dir);
 std::string windows_dir();
 std::string alternative_drive_dir();                  // "D:\" on Windows
 
+// ---- processes and modules (tests, benchmarks, tools) ------------------------
+bool pin_to_cpu(int cpu);                          // the calling process, all its threads
+void* lib_open(const char* path);                  // null on failure
+void* lib_symbol(void* lib, const char* name);
+void lib_close(void* lib);
+
 // ---- library lifetime ----------------------------------------------------
 // Called once at load and unload (constructor/destructor or DllMain) and when
 // a thread that allocated handles ends.

@@ -111,23 +111,30 @@ void Socket::dump(const char* what, const uint8_t* p, int n) {
   for (int i = 0; i < n && i < 64; ++i) s << ' ' << std::setw(2) << unsigned(p[i]);
 }
 
-int Socket::send(const void* buf, int n, int flags) {
-  OZ_LOG(2) << sock_ << ": " << "send(" << buf << ", " << n << ", " << flags << ")";
-  int r = plat::sock_send(sock_, buf, n, flags);
+// The common end of send and receive: a count of 0 is the peer's close, a
+// would-block is "nothing moved", anything else fails the circuit.
+int Socket::settle(int r, bool sending, const void* buf, int n, int flags) {
+  const char* op = sending ? "send" : "recv";
   if (r == 0) {
-    OZ_LOG(1) << "EOF: send(socket)(" << sock_ << ", " << buf << ", " << n << ", " << flags
-              << ")";
-    raise(EW_CIRCUIT, 11, 1);
+    OZ_LOG(1) << "EOF: " << op << "(socket)(" << sock_ << ", " << buf << ", " << n << ", "
+              << flags << ")";
+    raise(EW_CIRCUIT, 11, sending ? 1 : 2);
   }
   if (r < 0) {
     last_error_ = plat::net_error();
     if (!plat::err_would_block(last_error_)) {
-      OZ_LOG(1) << "Error: send(socket)(" << sock_ << ", " << buf << ", " << n << ", " << flags
-                << "): " << last_error_;
-      raise(EW_CIRCUIT, 3, uint16_t(last_error_));
+      OZ_LOG(1) << "Error: " << op << "(socket)(" << sock_ << ", " << buf << ", " << n << ", "
+                << flags << "): " << last_error_;
+      raise(EW_CIRCUIT, sending ? 3 : 4, uint16_t(last_error_));
     }
     r = 0;
   }
+  return r;
+}
+
+int Socket::send(const void* buf, int n, int flags) {
+  OZ_LOG(2) << sock_ << ": " << "send(" << buf << ", " << n << ", " << flags << ")";
+  int r = settle(plat::sock_send(sock_, buf, n, flags), true, buf, n, flags);
   if (log_on(3)) dump("Send ", static_cast<const uint8_t*>(buf), r);
   return r;
 }
@@ -135,21 +142,7 @@ int Socket::send(const void* buf, int n, int flags) {
 int Socket::receive(void* buf, int n, int flags) {
   if (rx_pos_ == rx_len_) {
     OZ_LOG(2) << sock_ << ": " << "receive(" << buf << ", " << n << ", " << flags << ")";
-    int r = plat::sock_recv(sock_, rx_, kReadAhead, flags);
-    if (r == 0) {
-      OZ_LOG(1) << "EOF: recv(socket)(" << sock_ << ", " << buf << ", " << n << ", " << flags
-                << ")";
-      raise(EW_CIRCUIT, 11, 2);
-    }
-    if (r < 0) {
-      last_error_ = plat::net_error();
-      if (!plat::err_would_block(last_error_)) {
-        OZ_LOG(1) << "Error: recv(socket)(" << sock_ << ", " << buf << ", " << n << ", " << flags
-                  << "): " << last_error_;
-        raise(EW_CIRCUIT, 4, uint16_t(last_error_));
-      }
-      r = 0;
-    }
+    int r = settle(plat::sock_recv(sock_, rx_, kReadAhead, flags), false, buf, n, flags);
     if (log_on(3)) dump("Recieve ", rx_, r);
     rx_pos_ = 0;
     rx_len_ = r;

@@ -46,6 +46,7 @@ class Socket {
 
  private:
   bool readReady(uint32_t sec, uint32_t usec);
+  int settle(int r, bool sending, const void* buf, int n, int flags);
   void dump(const char* what, const uint8_t* p, int n);
 
   uint64_t sock_ = plat::kBadSock;

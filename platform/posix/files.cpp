@@ -105,10 +105,13 @@ void file_close(File* f) {
   delete f;
 }
 
-bool file_read_at(File* f, uint64_t off, void* buf, size_t n) {
-  auto* p = static_cast<char*>(buf);
+namespace {
+// pread/pwrite may move fewer bytes than asked or be interrupted: loop until
+// all of them are through.
+template <class Ptr, class Op>
+bool whole(int fd, Ptr p, uint64_t off, size_t n, Op op) {
   while (n > 0) {
-    ssize_t r = pread(f->fd, p, n, off_t(off));
+    ssize_t r = op(fd, p, n, off_t(off));
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) return false;
     p += r;
@@ -117,18 +120,14 @@ bool file_read_at(File* f, uint64_t off, void* buf, size_t n) {
   }
   return true;
 }
+}  // namespace
+
+bool file_read_at(File* f, uint64_t off, void* buf, size_t n) {
+  return whole(f->fd, static_cast<char*>(buf), off, n, ::pread);
+}
 
 bool file_write_at(File* f, uint64_t off, const void* buf, size_t n) {
-  auto* p = static_cast<const char*>(buf);
-  while (n > 0) {
-    ssize_t r = pwrite(f->fd, p, n, off_t(off));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return false;
-    p += r;
-    off += uint64_t(r);
-    n -= size_t(r);
-  }
-  return true;
+  return whole(f->fd, static_cast<const char*>(buf), off, n, ::pwrite);
 }
 
 bool file_try_lock(File* f, uint64_t off, uint64_t len) {

@@ -105,7 +105,8 @@ void grant_everyone(const std::string& dir) {
   // unloading a module is not safe.
   HMODULE advapi = LoadLibraryA("advapi32.dll");
   if (!advapi) return;
-  auto allocate_sid = lookup<decltype(&AllocateAndInitializeSid)>(advapi, "AllocateAndInitializeSid");
+  auto allocate_sid =
+      lookup<decltype(&AllocateAndInitializeSid)>(advapi, "AllocateAndInitializeSid");
   auto init_acl = lookup<decltype(&InitializeAcl)>(advapi, "InitializeAcl");
   auto add_ace = lookup<decltype(&AddAccessAllowedAceEx)>(advapi, "AddAccessAllowedAceEx");
   auto set_security = lookup<decltype(&SetNamedSecurityInfoA)>(advapi, "SetNamedSecurityInfoA");

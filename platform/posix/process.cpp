@@ -1,0 +1,19 @@
+#include <dlfcn.h>
+#include <sched.h>
+
+#include "platform/platform.h"
+
+namespace oz::plat {
+
+bool pin_to_cpu(int cpu) {
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(cpu, &one);
+  return sched_setaffinity(0, sizeof one, &one) == 0;
+}
+
+void* lib_open(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
+void* lib_symbol(void* lib, const char* name) { return dlsym(lib, name); }
+void lib_close(void* lib) { dlclose(lib); }
+
+}  // namespace oz::plat

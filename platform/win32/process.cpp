@@ -1,0 +1,17 @@
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace oz::plat {
+
+bool pin_to_cpu(int cpu) {
+  return SetProcessAffinityMask(GetCurrentProcess(), DWORD_PTR(1) << cpu) != 0;
+}
+
+void* lib_open(const char* path) { return reinterpret_cast<void*>(LoadLibraryA(path)); }
+void* lib_symbol(void* lib, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(lib), name));
+}
+void lib_close(void* lib) { FreeLibrary(static_cast<HMODULE>(lib)); }
+
+}  // namespace oz::plat

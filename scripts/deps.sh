@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, only those missing.
+# Usage: scripts/deps.sh [--windows]
+set -euo pipefail
+pkgs=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev)
+if [[ "${1:-}" == "--windows" ]]; then
+  pkgs+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
+fi
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [[ $(id -u) -ne 0 ]] && sudo="sudo"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

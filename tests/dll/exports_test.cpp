@@ -1,0 +1,52 @@
+// The shared library as an application sees it: every function the public
+// header declares resolves in it, and unloading it closes what is open.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "ozlib.h"
+#include "platform/platform.h"
+#include "sim/fake_controller.h"
+
+namespace {
+
+std::vector<std::string> headerExports() {
+  std::ifstream in(OZ_HEADER);
+  std::stringstream all;
+  all << in.rdbuf();
+  const std::string text = all.str();
+  std::vector<std::string> names;
+  const std::regex decl(R"(OZ_API\s+[\w\s\*]+?OZ_CALL\s+(\w+)\s*\()");
+  for (std::sregex_iterator it(text.begin(), text.end(), decl), end; it != end; ++it)
+    names.push_back((*it)[1]);
+  return names;
+}
+
+TEST(SharedLibrary, EveryDeclaredFunctionIsExported) {
+  const auto names = headerExports();
+  ASSERT_GT(names.size(), 10u);
+  void* lib = oz::plat::lib_open(OZ_SHARED_LIB);
+  ASSERT_NE(nullptr, lib);
+  for (const auto& n : names) EXPECT_NE(nullptr, oz::plat::lib_symbol(lib, n.c_str())) << n;
+  EXPECT_EQ(nullptr, oz::plat::lib_symbol(lib, "breakCircuit"));   // internals stay hidden
+  oz::plat::lib_close(lib);
+}
+
+TEST(SharedLibrary, UnloadClosesOpenCircuits) {
+  oz::sim::FakeController fake;
+  void* lib = oz::plat::lib_open(OZ_SHARED_LIB);
+  ASSERT_NE(nullptr, lib);
+  auto alloc = reinterpret_cast<decltype(&cnc_allclibhndl3)>(oz::plat::lib_symbol(lib, "cnc_allclibhndl3"));
+  uint16_t h = 0;
+  ASSERT_EQ(EW_SUCCESS, alloc("127.0.0.1", fake.port(), 2, &h));
+  oz::plat::lib_close(lib);
+  // The handle was removed and its circuit closed: a close PDU on each socket.
+  ASSERT_TRUE(fake.wait_received(4, 5000));
+  int closes = 0;
+  for (auto& p : fake.received()) closes += p.type == 2;
+  EXPECT_EQ(2, closes);
+}
+
+}  // namespace
