@@ -714,10 +714,11 @@ FakeController::FakeController(FakeConfig cfg) : impl_(std::make_unique<Impl>(st
   uint32_t err = 0;
   plat::net_startup(&err);
   m.register_builtins();
-  m.listener = plat::sock_listen_loopback(0, &m.port);
+  m.listener = plat::sock_listen_loopback(m.cfg.listen_port, &m.port);
   if (m.listener == plat::kBadSock) {
     plat::net_cleanup(&err);
-    throw std::runtime_error("fake controller: cannot listen on 127.0.0.1");
+    throw std::runtime_error("fake controller: cannot listen on 127.0.0.1:" +
+                             std::to_string(m.cfg.listen_port));
   }
   m.acceptor_running = true;
   m.acceptor = std::thread([&m] { m.accept_loop(); });

@@ -81,6 +81,8 @@ struct FakeConfig {
   // Raw overrides of initiate-reply words by PDU byte offset (header included,
   // so offset 8 forges the data size), applied last; offsets past the end are ignored.
   std::map<int, uint16_t> fixed;
+  // Port to listen on, 127.0.0.1 only; 0 lets the system pick a free one.
+  uint16_t listen_port = 0;
 
   static FakeConfig standard(uint16_t version = 5, int paths = 1);
 };

@@ -1,6 +1,7 @@
 #include "sim/machine.h"
 
-#include <cmath>
+#include <algorithm>
+#include <cstdlib>
 
 #include "platform/platform.h"
 
@@ -15,26 +16,30 @@ SimFamily::SimFamily(const char* name, void (*install)(Machine&)) {
   sim_families().emplace_back(name, install);
 }
 
+static int path_count(const MachineConfig& cfg) { return std::clamp(cfg.paths, 1, 15); }
+
 FakeConfig fake_config_for(const MachineConfig& cfg) {
-  FakeConfig f = FakeConfig::standard(cfg.version, cfg.paths);
+  FakeConfig f = FakeConfig::standard(cfg.version, path_count(cfg));
   f.kind = cfg.kind;
   f.max_axes = uint16_t(cfg.axes);
   f.max_spindles = uint16_t(cfg.spindles);
   f.key = cfg.key;
-  for (int p = 0; p < cfg.paths; ++p) {
-    PathSetup& s = f.paths[size_t(p)];
+  f.listen_port = cfg.port;
+  const char axes[3] = {' ', char('0' + cfg.axes % 10), '\0'};
+  for (size_t p = 0; p < f.paths.size(); ++p) {
+    PathSetup& s = f.paths[p];
     s.axes(uint16_t(cfg.axes)).spindles(uint16_t(cfg.spindles));
-    char series[5] = "OZS0";
-    series[3] = char('0' + p + 1);
-    s.sysinfo = sysinfo_record(0, uint16_t(cfg.axes), " 0", " M", series, "01.0", " 3");
-    s.sysinfo[16] = ' ';
-    s.sysinfo[17] = char('0' + cfg.axes % 10);
+    const PathInfo info = p < cfg.path_info.size() ? cfg.path_info[p] : PathInfo{};
+    const std::string series = info.series.empty() ? "OZS" + std::to_string(p + 1) : info.series;
+    s.sysinfo = sysinfo_record(0, uint16_t(cfg.axes), info.cnc_type.c_str(),
+                               info.machine_type.c_str(), series.c_str(), info.version.c_str(),
+                               axes);
   }
   return f;
 }
 
-Machine::Machine(MachineConfig cfg)
-    : cfg_(cfg), paths_(size_t(cfg.paths < 1 ? 1 : cfg.paths)) {
+Machine::Machine(MachineConfig cfg) : cfg_(cfg), paths_(size_t(path_count(cfg))) {
+  cfg_.paths = path_count(cfg);
   start_tick_ = last_tick_ = plat::tick_ms();
   for (auto& p : paths_) {
     p.machine.assign(size_t(cfg_.axes), 0);
@@ -43,20 +48,60 @@ Machine::Machine(MachineConfig cfg)
     p.target.assign(size_t(cfg_.axes), 0);
   }
   server_ = std::make_unique<FakeController>(fake_config_for(cfg_));
+  server_->recording(cfg_.recording);
   auto l = lock();
+  install_builtins();
   for (auto& [name, install] : sim_families()) install(*this);
 }
 
 Machine::~Machine() { server_.reset(); }
 
+RbReply Machine::handle(const Handler& h, const RbRequest& q) {
+  auto l = lock();
+  update();
+  RbReply r = h(*this, q);
+  if (trace_) trace_(q, r);
+  return r;
+}
+
 void Machine::on(uint16_t cls, uint16_t cmd, Handler h) {
-  server_->on(cls, cmd, [this, h = std::move(h)](const RbRequest& q) {
-    auto l = lock();
-    update();
-    RbReply r = h(*this, q);
-    if (trace_) trace_(q, r);
-    return r;
+  server_->on(cls, cmd, [this, h = std::move(h)](const RbRequest& q) { return handle(h, q); });
+}
+
+// The opening requests go through the machine's own handlers as well, so a
+// trace shows every request a client makes, not only the families' ones.
+void Machine::install_builtins() {
+  auto sysinfo = [](Machine& m, const RbRequest& q) {
+    const auto& paths = m.server().config().paths;
+    if (q.path < 1 || q.path > paths.size() || paths[q.path - 1].sys_code == 0)
+      return RbReply::fail(3);
+    const auto& s = paths[q.path - 1].sysinfo;
+    return RbReply().bytes(s.data(), s.size());
+  };
+  on(1, 24, sysinfo);
+  // Clients scramble with the key words they were sent, so unscramble with
+  // those of the initiate reply.
+  const auto init = initiate_reply(server_->config());
+  const uint16_t k44 = init.size() >= 48 ? uint16_t(init[44] << 8 | init[45]) : 0;
+  const uint16_t k46 = init.size() >= 48 ? uint16_t(init[46] << 8 | init[47]) : 0;
+  on(1, 833, [sysinfo, k44, k46](Machine& m, const RbRequest& q) {
+    if (q.data.size() >= 8) m.ids_.push_back(unscramble_id(q.data.data(), k44, k46));
+    return sysinfo(m, q);
   });
+  on(1, 140, [](Machine& m, const RbRequest&) {
+    const auto& w = m.server().config().info140;
+    return RbReply().u16(w[0]).u16(w[1]);
+  });
+  // A request no family answers: result 1, as a controller without the
+  // function would give.
+  server_->on_other_rb([this](const RbRequest& q) {
+    return handle([](Machine&, const RbRequest&) { return RbReply::fail(1); }, q);
+  });
+}
+
+std::vector<std::string> Machine::id_strings() {
+  auto l = lock();
+  return ids_;
 }
 
 PathMotion& Machine::motion(int path) {
@@ -65,24 +110,42 @@ PathMotion& Machine::motion(int path) {
 }
 
 void Machine::start(int path) {
-  PathMotion& m = motion(path);
-  m.running = true;
+  auto l = lock();
+  update();   // time spent stopped is not travelled
+  motion(path).running = true;
+  update();
 }
 
 void Machine::stop(int path) {
+  auto l = lock();
+  update();
   PathMotion& m = motion(path);
   m.running = false;
   m.feed = 0;
   m.spindle = 0;
 }
 
+void Machine::start_all() {
+  for (int p = 1; p <= paths(); ++p) start(p);
+}
+
+void Machine::stop_all() {
+  for (int p = 1; p <= paths(); ++p) stop(p);
+}
+
+bool Machine::running(int path) {
+  auto l = lock();
+  return motion(path).running;
+}
+
 uint32_t Machine::elapsed_ms() const { return plat::tick_ms() - start_tick_; }
 
 // Each running path walks the corners of a square of 50 mm in X and Y, one
-// block per side, with Z stepping down 1 mm per lap; the feed ramps to the
-// programmed value, so positions, distance to go and feed all change while
+// block per side, with Z stepping down 1 mm per lap, at the programmed feed
+// and spindle speed, so positions, distance to go and feed all change while
 // the program runs.
 void Machine::update() {
+  auto l = lock();
   const uint32_t now = plat::tick_ms();
   const uint32_t dt = now - last_tick_;
   last_tick_ = now;
@@ -90,7 +153,12 @@ void Machine::update() {
     if (!p.running) continue;
     p.feed = p.feed_cmd;
     p.spindle = p.spindle_cmd;
-    int64_t budget = int64_t(p.feed) * 1000 / 60 * dt / 1000;   // 0.001 mm travelled
+    if (p.machine.empty()) continue;
+    // mm/min is 1000 units per 60000 ms; the remainder is kept, so frequent
+    // updates at a slow feed still move.
+    const int64_t units = int64_t(p.feed) * 1000 * dt + p.travel_carry;
+    int64_t budget = units / 60000;
+    p.travel_carry = units % 60000;
     while (budget > 0) {
       int64_t dist = 0;
       for (size_t a = 0; a < p.machine.size(); ++a)
@@ -98,7 +166,7 @@ void Machine::update() {
       if (dist == 0) {
         static const int32_t corners[4][2] = {{50000, 0}, {50000, 50000}, {0, 50000}, {0, 0}};
         const int c = p.block % 4;
-        if (p.target.size() > 0) p.target[0] = corners[c][0];
+        p.target[0] = corners[c][0];
         if (p.target.size() > 1) p.target[1] = corners[c][1];
         if (p.target.size() > 2 && c == 0) p.target[2] = -1000 * ((p.block / 4) % 20);
         ++p.block;

@@ -31,6 +31,15 @@
 
 namespace oz::sim {
 
+// What one path reports as its system information; blank-padded to the
+// record's field widths. An empty series gives "OZS" and the path number.
+struct PathInfo {
+  std::string cnc_type = " 0";
+  std::string machine_type = " M";
+  std::string series;           // software series, 4 characters
+  std::string version = "01.0"; // software version, 4 characters
+};
+
 struct MachineConfig {
   uint16_t version = 5;         // protocol version, 1..5
   uint16_t kind = 0;            // controller kind word
@@ -39,6 +48,10 @@ struct MachineConfig {
   int spindles = 1;
   uint32_t key = 0x4B5A0711;    // identification key sent at initiate
   uint16_t port = 0;            // 0: any free port
+  std::vector<PathInfo> path_info;   // per path; missing entries take the defaults
+  // The fake server keeps every PDU for tests to inspect; a long-running
+  // ozsim turns that off so its memory stays flat.
+  bool recording = true;
 };
 
 // The motion of one path: a program that runs moves the axes along a loop at
@@ -56,6 +69,7 @@ struct PathMotion {
   std::vector<int32_t> relative_origin;
   std::vector<int32_t> target;  // the block end being approached
   int block = 0;
+  int64_t travel_carry = 0;     // travel below 0.001 mm kept for the next update
 };
 
 class Machine {
@@ -86,11 +100,18 @@ class Machine {
 
   // Paths are 1-based, as on the wire; an out-of-range path gives path 1.
   PathMotion& motion(int path);
-  // Starts or stops the program of a path (cycle start / reset).
+  int paths() const { return int(paths_.size()); }
+  // Starts or stops the program of a path (cycle start / reset). They take
+  // the lock themselves, so a program, a test or a handler may call them.
   void start(int path);
   void stop(int path);
+  void start_all();
+  void stop_all();
+  bool running(int path);
   // Advances every path to the current time. Handlers see it done already.
   void update();
+  // Identification strings handed over by clients that gave one, in order.
+  std::vector<std::string> id_strings();
   // Milliseconds since the machine started.
   uint32_t elapsed_ms() const;
 
@@ -105,6 +126,10 @@ class Machine {
   std::vector<PathMotion> paths_;
   uint32_t start_tick_ = 0, last_tick_ = 0;
   std::function<void(const RbRequest&, const RbReply&)> trace_;
+  std::vector<std::string> ids_;
+
+  RbReply handle(const Handler& h, const RbRequest& q);
+  void install_builtins();
 };
 
 // Families register an installer that every Machine runs at construction.
