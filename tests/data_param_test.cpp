@@ -1,5 +1,7 @@
 // Parameters, settings and diagnostics against the fake controller: the three
 // dialects, element sizes, write slots, range splitting and the info calls.
+#include <functional>
+
 #include "tests/data_support.h"
 
 namespace oz::test {
@@ -400,6 +402,67 @@ TEST_F(Param, NumberedListMarksMissingEntriesAndDerivesAttributes) {
   EXPECT_EQ(-1, out[1].type);
   EXPECT_EQ(3, out[2].prm_no);
   EXPECT_EQ(30, out[2].data[2].prm_val);
+}
+
+}  // namespace
+}  // namespace oz::test
+
+namespace oz::test {
+namespace {
+
+// Each family logs its failures under the worker that serves it.
+struct Worker {
+  const char* worker;
+  std::function<int16_t(uint16_t)> call;
+};
+
+class ParamWorker : public DataTest, public ::testing::WithParamInterface<Worker> {};
+
+TEST_P(ParamWorker, FailuresAreLoggedUnderTheWorkerName) {
+  uint16_t h = open();
+  LogTail log;
+  EXPECT_NE(EW_SUCCESS, GetParam().call(h));   // nothing registered: result 1
+  EXPECT_TRUE(log.any(": " + std::string(GetParam().worker) + "(" + std::to_string(h) + " "));
+}
+
+param_t g_p{};
+parainfo_t g_info{};
+parainfo2_t g_info2[2];
+paranum_t g_num{};
+param_ext_t g_ext[1];
+int16_t g_a = 1, g_b = 1, g_len = 100, g_count = 1, g_prev, g_next;
+uint8_t g_buf[100];
+const int32_t g_nums[] = {1};
+
+INSTANTIATE_TEST_SUITE_P(
+    Workers, ParamWorker,
+    ::testing::Values(
+        Worker{"inter_rdparam", [](uint16_t h) { return cnc_diagnoss(h, 1, 0, 8, &g_p); }},
+        Worker{"inter_wrparam", [](uint16_t h) { return cnc_wrset(h, 8, &g_p); }},
+        Worker{"inter_rdparar", [](uint16_t h) { return cnc_rdsetr(h, &g_a, 0, &g_b, &g_len, g_buf); }},
+        Worker{"inter_wrparas", [](uint16_t h) { return cnc_wrsets(h, 2, g_buf); }},
+        Worker{"inter_rdparanum", [](uint16_t h) { return cnc_rdsetnum(h, &g_num); }},
+        Worker{"inter_rdparainfo", [](uint16_t h) { return cnc_rdsetinfo(h, 1, 1, &g_info); }},
+        Worker{"inter_rdparainfo2", [](uint16_t h) {
+                 return cnc_rddiaginfo2(h, 1, &g_count, &g_prev, &g_next, g_info2);
+               }},
+        Worker{"inter_rdparam_ext", [](uint16_t h) { return cnc_rddiag_ext(h, g_nums, 1, g_ext); }}));
+
+TEST_F(Param, SpindleWriteCountsSpindlesOnlyWhenThePathHasFewerAxes) {
+  uint16_t h = open();
+  sim::RbReply info;
+  info.i32(0).i32(0).i32(4020).u16(3).u16(2);
+  for (int i = 0; i < 6; ++i) info.u16(0);
+  fake.reply(1, 160, info);
+  fake.reply(1, 142, sim::RbReply());
+  setPathWord(h, 16, 2);
+  param_t p{};
+  p.datano = 4020;
+  p.type = -1;
+  EXPECT_EQ(EW_SIZE, cnc_wrparam(h, 4 + 8, &p));   // axes equal the maximum: axis count
+  ASSERT_EQ(EW_SUCCESS, cnc_wrparam(h, 4 + 12, &p));
+  setPathWord(h, 12, 2);                          // now fewer than the maximum of 3
+  ASSERT_EQ(EW_SUCCESS, cnc_wrparam(h, 4 + 8, &p));
 }
 
 }  // namespace

@@ -238,7 +238,7 @@ void readDoubles(Call& c, uint16_t cmd, Family f, int32_t start, int32_t* count,
   int total = 0;
   while (total < want) {
     const int n = std::min(want - total, 179);
-    Reply rep = exchangeTolerant(c, cnc(cmd).args(start + total, n, kind));
+    Reply rep = exchangeTolerant(c, cnc(cmd).args(int64_t(start) + total, n, kind));
     if (rep.result == EW_RANGE && total > 0) break;
     if (rep.result != 0) c.rb(0);
     const int got = std::min(n, rep.data.size() / 8);
@@ -257,7 +257,7 @@ void writeDoubles(Call& c, uint16_t cmd, Family f, int32_t start, int32_t* count
   while (total < want) {
     const int n = std::min(want - total, 177);
     c.reset();
-    RbData d = c.add(cnc(cmd).args(start + total, 0, kind));
+    RbData d = c.add(cnc(cmd).args(int64_t(start) + total, 0, kind));
     for (int i = 0; i < n; ++i) {
       const uint64_t b = bitsOf(in[total + i]);
       d.u32(uint32_t(b >> 32)).u32(uint32_t(b));
@@ -276,7 +276,7 @@ void readMacror3(Call& c, int32_t start, int32_t* count, macror3_t* out) {
   int total = 0;
   while (total < want) {
     const int n = std::min(want - total, 35);
-    Reply rep = exchangeTolerant(c, cnc(629).args(start + total, n));
+    Reply rep = exchangeTolerant(c, cnc(629).args(int64_t(start) + total, n));
     if (rep.result == EW_RANGE && total > 0) break;
     if (rep.result != 0) c.rb(0);
     const int len = rep.data.size();
