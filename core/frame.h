@@ -184,8 +184,9 @@ void log_call_error(const Handle& h, const char* fn, const ErrObj& e,
 
 template <class A, class F>
 int16_t call(uint16_t hn, const char* fn, const A& a, F&& body) {
-  if (!is_valid_handle(hn)) return EW_BADHANDLE;
-  Handle& h = *find_handle(hn);
+  Handle* hp = find_valid_handle(hn);
+  if (hp == nullptr) return EW_BADHANDLE;
+  Handle& h = *hp;
   if (h.has(kBroken)) {
     record_error(h, EW_CIRCUIT, 10, 0, kClassCnc);
     return EW_CIRCUIT;
@@ -211,8 +212,9 @@ int16_t call(uint16_t hn, const char* fn, const A& a, F&& body) {
 // Frame for calls that send nothing but need a valid handle (settings, stores).
 template <class F>
 int16_t local(uint16_t hn, F&& body) {
-  if (!is_valid_handle(hn)) return EW_BADHANDLE;
-  Handle& h = *find_handle(hn);
+  Handle* hp = find_valid_handle(hn);
+  if (hp == nullptr) return EW_BADHANDLE;
+  Handle& h = *hp;
   if constexpr (std::is_void_v<std::invoke_result_t<F, Handle&>>) {
     body(h);
     return EW_SUCCESS;

@@ -112,6 +112,13 @@ bool HandleMgr::isValid(uint16_t number) {
   return it != map_.end() && it->second->owner == plat::thread_id();
 }
 
+Handle* HandleMgr::findValid(uint16_t number) {
+  const uint32_t me = plat::thread_id();
+  std::lock_guard<std::mutex> g(cs_);
+  auto it = map_.find(number);
+  return it != map_.end() && it->second->owner == me ? it->second : nullptr;
+}
+
 Handle* HandleMgr::find(uint16_t number) {
   std::lock_guard<std::mutex> g(cs_);
   auto it = map_.find(number);
@@ -166,6 +173,7 @@ void HandleMgr::removeAll() {
 
 bool is_valid_handle(uint16_t h) { return g_handles && g_handles->isValid(h); }
 Handle* find_handle(uint16_t h) { return g_handles->find(h); }
+Handle* find_valid_handle(uint16_t h) { return g_handles ? g_handles->findValid(h) : nullptr; }
 SockPair* attach_circuit(Handle* h, SockPair* c) { return g_handles->attach(h, c); }
 
 // ---- error stores -----------------------------------------------------------

@@ -67,6 +67,7 @@ class HandleMgr {
   void remove(uint16_t number);
   bool isValid(uint16_t number);
   Handle* find(uint16_t number);
+  Handle* findValid(uint16_t number);          // null unless valid for the calling thread
   SockPair* attach(Handle* h, SockPair* c);
   void markBroken(const SockPair* c);          // breakCircuit's step 2
   void removeThread(uint32_t owner);
@@ -83,6 +84,8 @@ HandleMgr& handleMgr();
 
 bool is_valid_handle(uint16_t h);
 Handle* find_handle(uint16_t h);
+// is_valid_handle and find_handle under one lock: the frame's entry.
+Handle* find_valid_handle(uint16_t h);
 SockPair* attach_circuit(Handle* h, SockPair* c);
 
 void record_error(Handle& h, int16_t code, uint16_t detail, uint16_t sub, uint16_t cls);

@@ -440,6 +440,289 @@ OZ_API int16_t OZ_CALL cnc_rdpitchinfo(uint16_t h, int16_t* words);
 /* ==== END programs ==== */
 
 /* ==== BEGIN pmc: PMC data access and PMC alarm messages ==== */
+
+/* ---- PMC address ranges ------------------------------------------------------
+ * Area codes name the address areas; pmc_rdpmcinfo lists those a unit has.
+ * Data types: 0 byte, 1 word (16-bit), 2 long (32-bit), 4 float, 5 double.
+ * datano_s and datano_e are byte addresses; items are packed from offset 8. */
+typedef struct pmcrng_t {
+  int16_t adr_type;  /* 0 */
+  int16_t data_type; /* 2 */
+  uint16_t datano_s; /* 4: first byte address */
+  uint16_t datano_e; /* 6: last byte address */
+  union {
+    int8_t cdata[5];
+    int16_t idata[5];
+    int32_t ldata[5];
+    float fdata[5];
+    double dfdata[5];
+  } u;               /* 8: the caller passes the byte length it provides */
+} pmcrng_t;
+
+/* One area of pmc_rdpmcinfo. */
+typedef struct pmcarea_t {
+  char pmc_adr;      /* 0: area letter */
+  uint8_t adr_attr;  /* 1 */
+  uint16_t top_num;  /* 2: first byte address */
+  uint16_t last_num; /* 4: last byte address */
+} pmcarea_t;
+
+typedef struct pmcinfo_t {
+  int16_t datano;        /* 0: number of areas written (at most 64) */
+  pmcarea_t info[64];    /* 2 */
+} pmcinfo_t;
+
+/* One entry of pmc_rdwrpmcrng (24 bytes). */
+typedef struct pmcrwreq_t {
+  int16_t kind;      /* 0: 0 read, 1 write */
+  int16_t adr_type;  /* 2 */
+  int16_t data_type; /* 4: 0-2 */
+  uint16_t start;    /* 6: byte address, a multiple of 4 */
+  int16_t length;    /* 8: bytes, a multiple of 4 */
+  int16_t swap;      /* 10: 1 exchanges bytes within each item */
+  int16_t result;    /* 12: output: this entry's result code */
+  int16_t reserved;  /* 14 */
+  void* data;        /* 16: length bytes, host-order 32-bit words */
+} pmcrwreq_t;
+
+/* Reads bytes datano_s..datano_e (s_number..e_number) of an area as items of
+ * data_type; length is the byte size of *buf (at least 8 + the range). */
+OZ_API int16_t OZ_CALL pmc_rdpmcrng(uint16_t h, int16_t adr_type, int16_t data_type,
+                                    uint16_t s_number, uint16_t e_number, uint16_t length,
+                                    pmcrng_t* buf);
+/* Writes the range and items *buf describes; length as for pmc_rdpmcrng. */
+OZ_API int16_t OZ_CALL pmc_wrpmcrng(uint16_t h, uint16_t length, const pmcrng_t* buf);
+OZ_API int16_t OZ_CALL pmc_wrpmcrng2(uint16_t h, uint16_t length, const pmcrng_t* buf);
+/* Up to 32 reads and writes in one exchange; each entry gets its own result.
+ * Newer controllers only (EW_UNAVAILABLE otherwise). */
+OZ_API int16_t OZ_CALL pmc_rdwrpmcrng(uint16_t h, int16_t count, pmcrwreq_t* req);
+OZ_API int16_t OZ_CALL pmc_rdpmcinfo(uint16_t h, int16_t adr_type, pmcinfo_t* info);
+
+/* ---- PMC memory and memory windows ------------------------------------------
+ * type: 0 bytes, 1 words, 2 longs; count items, buf holds count items in host
+ * order. The memory-window calls first check the address against the windows
+ * of "ozlib\semem.cfg" in the system folder (on POSIX $OZLIB_SYSDIR, default
+ * /etc, file ozlib/semem.cfg). */
+OZ_API int16_t OZ_CALL pmc_rdpmcmem(uint16_t h, int16_t type, uint32_t address, uint32_t count,
+                                    void* buf);
+OZ_API int16_t OZ_CALL pmc_wrpmcmem(uint16_t h, int16_t type, uint32_t address, uint32_t count,
+                                    const void* buf);
+OZ_API int16_t OZ_CALL pmc_rdpmcsemem(uint16_t h, int16_t type, uint32_t address,
+                                      uint32_t count, void* buf);
+OZ_API int16_t OZ_CALL pmc_wrpmcsemem(uint16_t h, int16_t type, uint32_t address,
+                                      uint32_t count, const void* buf);
+
+/* ---- PMC units and languages ------------------------------------------------*/
+
+/* pmc_read_pmc_software_version */
+typedef struct pmcswver_t {
+  char series[8];   /* 0 */
+  char version[4];  /* 8 */
+} pmcswver_t;
+
+/* pmc_get_address_entry: one entry (12 bytes). */
+typedef struct pmcadrent_t {
+  int16_t type;  /* 0 */
+  int16_t attr;  /* 2 */
+  int32_t top;   /* 4 */
+  int32_t last;  /* 8 */
+} pmcadrent_t;
+
+/* Later PMC requests of the handle go to this unit once the PMC accepts it. */
+OZ_API int16_t OZ_CALL pmc_select_pmc_unit(uint16_t h, int32_t unit);
+/* The handle's unit (low byte). Sends nothing. */
+OZ_API int16_t OZ_CALL pmc_get_current_pmc_unit(uint16_t h, int32_t* unit);
+OZ_API int16_t OZ_CALL pmc_get_number_of_pmc(uint16_t h, int32_t* count);
+/* *count: in, room in types; out, the types delivered. */
+OZ_API int16_t OZ_CALL pmc_get_pmc_unit_types(uint16_t h, int32_t* types, int32_t* count);
+OZ_API int16_t OZ_CALL pmc_select_pmc(uint16_t h, int32_t pmc_no);
+OZ_API int16_t OZ_CALL pmc_get_current_pmc(uint16_t h, int32_t* pmc_no);
+OZ_API int16_t OZ_CALL pmc_get_system_language(uint16_t h, int32_t* language);
+OZ_API int16_t OZ_CALL pmc_set_language(uint16_t h, int32_t language);
+OZ_API int16_t OZ_CALL pmc_get_language(uint16_t h, int32_t* language);
+OZ_API int16_t OZ_CALL pmc_read_pmc_software_version(uint16_t h, pmcswver_t* version);
+OZ_API int16_t OZ_CALL pmc_get_unit_type(uint16_t h, int32_t unit, int32_t* type);
+OZ_API int16_t OZ_CALL pmc_search_unit_type(uint16_t h, int32_t type, int32_t* unit);
+OZ_API int16_t OZ_CALL pmc_get_number_of_address_entries(uint16_t h, int32_t* count);
+/* Entries first.. ; *count: in, room in entries; out, the entries delivered. */
+OZ_API int16_t OZ_CALL pmc_get_address_entry(uint16_t h, int32_t first, int32_t* count,
+                                             pmcadrent_t* entries);
+/* *length: in, room in buf (bytes); out, the bytes copied. */
+OZ_API int16_t OZ_CALL pmc_read_cnc_dido(uint16_t h, int32_t a1, int32_t a2, int32_t a3,
+                                         int32_t a4, int16_t* length, void* buf);
+/* Sends a4 bytes of buf (0-1420). */
+OZ_API int16_t OZ_CALL pmc_write_cnc_dido(uint16_t h, int32_t a1, int32_t a2, int32_t a3,
+                                          int32_t a4, const void* buf);
+OZ_API int16_t OZ_CALL pmc_read_seq_program_status(uint16_t h, int32_t* status);
+/* (*length, buf) as pmc_read_cnc_dido. */
+OZ_API int16_t OZ_CALL pmc_read_seq_program_and_memory_type(uint16_t h, int16_t* length,
+                                                            void* buf);
+
+/* ---- Control data, keep relays, titles, parameters --------------------------*/
+
+/* pmc_rdcntldata / pmc_rdcntlexrelay and their writes. */
+typedef struct pmccntl_t {
+  int16_t datano_s;  /* 0: first entry */
+  int16_t reserved;  /* 2 */
+  int16_t datano_e;  /* 4: last entry */
+  struct {
+    int16_t w[4];
+  } info[179];       /* 6: the caller passes the byte length it provides */
+} pmccntl_t;
+
+/* Entries s_number..min(e_number, s_number + 178); length at least 6 + 8 per entry. */
+OZ_API int16_t OZ_CALL pmc_rdcntldata(uint16_t h, int16_t s_number, int16_t e_number,
+                                      int16_t length, pmccntl_t* buf);
+/* Writes entries datano_s..datano_e of *buf: length - 6 bytes (at most 1420). */
+OZ_API int16_t OZ_CALL pmc_wrcntldata(uint16_t h, int16_t length, const pmccntl_t* buf);
+OZ_API int16_t OZ_CALL pmc_rdcntlexrelay(uint16_t h, int16_t s_number, int16_t e_number,
+                                         int16_t length, pmccntl_t* buf);
+OZ_API int16_t OZ_CALL pmc_wrcntlexrelay(uint16_t h, int16_t length, const pmccntl_t* buf);
+/* Group forms: (a1, a2, *length, buf) reads, (a1, a2, length, buf) writes. */
+OZ_API int16_t OZ_CALL pmc_rdcntlgrp(uint16_t h, int32_t a1, int32_t a2, int16_t* length,
+                                     void* buf);
+OZ_API int16_t OZ_CALL pmc_wrcntlgrp(uint16_t h, int32_t a1, int32_t a2, int16_t length,
+                                     const void* buf);
+OZ_API int16_t OZ_CALL pmc_rdcntl_exrelay_grp(uint16_t h, int32_t a1, int32_t a2,
+                                              int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL pmc_wrcntl_exrelay_grp(uint16_t h, int32_t a1, int32_t a2,
+                                              int16_t length, const void* buf);
+
+/* Keep-relay byte area: size bytes from offset, split into several requests. */
+OZ_API int16_t OZ_CALL pmc_rdkpm(uint16_t h, uint32_t offset, uint8_t* buf, uint16_t size);
+OZ_API int16_t OZ_CALL pmc_wrkpm(uint16_t h, uint32_t offset, const uint8_t* buf,
+                                 uint16_t size);
+OZ_API int16_t OZ_CALL pmc_rdkpm2(uint16_t h, uint32_t offset, uint8_t* buf, uint32_t size);
+OZ_API int16_t OZ_CALL pmc_wrkpm2(uint16_t h, uint32_t offset, const uint8_t* buf,
+                                  uint32_t size);
+OZ_API int16_t OZ_CALL pmc_kpmsiz(uint16_t h, uint32_t* size);
+
+/* Titles: *length in, room in buf (bytes); out, the bytes copied. */
+OZ_API int16_t OZ_CALL pmc_rdpmctitle(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL pmc_rdpmctitle2(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL pmc_rdioconfigtitle(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL pmc_rdmessagetitle(uint16_t h, int16_t* length, void* buf);
+
+/* Parameter read and write sequences: start, one or more blocks, end.
+ * *length / length: 1-1024 bytes. */
+OZ_API int16_t OZ_CALL pmc_rdprmstart(uint16_t h);
+OZ_API int16_t OZ_CALL pmc_rdpmcparam(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL pmc_rdprmend(uint16_t h);
+OZ_API int16_t OZ_CALL pmc_wrprmstart(uint16_t h);
+OZ_API int16_t OZ_CALL pmc_wrpmcparam(uint16_t h, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL pmc_wrprmend(uint16_t h);
+
+/* Divided ladders: select (number); the reads as pmc_rdpmctitle. */
+OZ_API int16_t OZ_CALL pmc_select_divided_ladder(uint16_t h, int32_t number);
+OZ_API int16_t OZ_CALL pmc_get_current_divided_ladder(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL pmc_get_number_of_ladder(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL pmc_get_divided_ladders(uint16_t h, int16_t* length, void* buf);
+
+/* ---- Single PMC addresses -----------------------------------------------------
+ * An address is the opaque number pmc_parse_string_into_pmc_address gives;
+ * "vio" addresses lie in the unit's virtual I/O space. */
+/* Sends the 84-byte record and receives the converted record in its place. */
+OZ_API int16_t OZ_CALL pmc_convert_from_string_to_address(uint16_t h, uint8_t* record84);
+/* "R100", "X8.2"...: the address and its extra byte (bit or flags). */
+OZ_API int16_t OZ_CALL pmc_parse_string_into_pmc_address(uint16_t h, const char* text,
+                                                         uint32_t* address, uint8_t* extra);
+/* The text of an address; (a2..a4) as the PMC defines; *length as pmc_rdpmctitle. */
+OZ_API int16_t OZ_CALL pmc_convert_pmc_address_to_string(uint16_t h, int32_t address,
+                                                         int32_t a2, int32_t a3, int32_t a4,
+                                                         int16_t* length, void* buf);
+
+OZ_API int16_t OZ_CALL pmc_read_pmc_address_uint32(uint16_t h, uint32_t address, uint32_t* value);
+OZ_API int16_t OZ_CALL pmc_read_pmc_address_uint16(uint16_t h, uint32_t address, uint16_t* value);
+OZ_API int16_t OZ_CALL pmc_read_pmc_address_uint8(uint16_t h, uint32_t address, uint8_t* value);
+OZ_API int16_t OZ_CALL pmc_read_pmc_address_bit(uint16_t h, uint32_t address, uint8_t* value);
+OZ_API int16_t OZ_CALL pmc_read_vio_address_uint32(uint16_t h, uint32_t address, uint32_t* value);
+OZ_API int16_t OZ_CALL pmc_read_vio_address_uint16(uint16_t h, uint32_t address, uint16_t* value);
+OZ_API int16_t OZ_CALL pmc_read_vio_address_uint8(uint16_t h, uint32_t address, uint8_t* value);
+OZ_API int16_t OZ_CALL pmc_read_vio_address_bit(uint16_t h, uint32_t address, uint8_t* value);
+OZ_API int16_t OZ_CALL pmc_write_pmc_address_uint32(uint16_t h, uint32_t address, uint32_t value);
+OZ_API int16_t OZ_CALL pmc_write_pmc_address_uint16(uint16_t h, uint32_t address, uint16_t value);
+OZ_API int16_t OZ_CALL pmc_write_pmc_address_uint8(uint16_t h, uint32_t address, uint8_t value);
+OZ_API int16_t OZ_CALL pmc_write_pmc_address_bit(uint16_t h, uint32_t address, uint8_t value);
+OZ_API int16_t OZ_CALL pmc_write_vio_address_uint32(uint16_t h, uint32_t address, uint32_t value);
+OZ_API int16_t OZ_CALL pmc_write_vio_address_uint16(uint16_t h, uint32_t address, uint16_t value);
+OZ_API int16_t OZ_CALL pmc_write_vio_address_uint8(uint16_t h, uint32_t address, uint8_t value);
+OZ_API int16_t OZ_CALL pmc_write_vio_address_bit(uint16_t h, uint32_t address, uint8_t value);
+/* The byte at the address combined with operand; *result: the byte afterwards. */
+OZ_API int16_t OZ_CALL pmc_logical_or_pmc_address_uint8(uint16_t h, uint32_t address,
+                                                        uint8_t operand, uint8_t* result);
+OZ_API int16_t OZ_CALL pmc_logical_and_pmc_address_uint8(uint16_t h, uint32_t address,
+                                                         uint8_t operand, uint8_t* result);
+OZ_API int16_t OZ_CALL pmc_logical_xor_pmc_address_uint8(uint16_t h, uint32_t address,
+                                                         uint8_t operand, uint8_t* result);
+OZ_API int16_t OZ_CALL pmc_logical_or_vio_address_uint8(uint16_t h, uint32_t address,
+                                                        uint8_t operand, uint8_t* result);
+OZ_API int16_t OZ_CALL pmc_logical_and_vio_address_uint8(uint16_t h, uint32_t address,
+                                                         uint8_t operand, uint8_t* result);
+OZ_API int16_t OZ_CALL pmc_logical_xor_vio_address_uint8(uint16_t h, uint32_t address,
+                                                         uint8_t operand, uint8_t* result);
+/* The answer is the result code: 0 yes, the PMC's code otherwise (not
+ * recorded as an error). */
+OZ_API int16_t OZ_CALL pmc_is_effective_pmc_address(uint16_t h, uint32_t address);
+OZ_API int16_t OZ_CALL pmc_is_writable_pmc_address(uint16_t h, uint32_t address);
+OZ_API int16_t OZ_CALL pmc_is_bit_accessible_pmc_address(uint16_t h, uint32_t address);
+OZ_API int16_t OZ_CALL pmc_is_visible_pmc_address(uint16_t h, uint32_t address);
+OZ_API int16_t OZ_CALL pmc_check_permission(uint16_t h, int32_t a1, int32_t a2, int32_t a3);
+OZ_API int16_t OZ_CALL pmc_convert_address_pmc_to_vio(uint16_t h, uint32_t address,
+                                                      uint32_t* vio, uint32_t* extra);
+OZ_API int16_t OZ_CALL pmc_convret_address_vio_to_pmc(uint16_t h, uint32_t vio, uint32_t extra,
+                                                      uint32_t* address);
+OZ_API int16_t OZ_CALL pmc_convert_pmc_address_to_sync(uint16_t h, uint32_t address,
+                                                       uint32_t* out);
+OZ_API int16_t OZ_CALL pmc_convert_pmc_address_from_sync(uint16_t h, uint32_t address,
+                                                         uint32_t* out);
+OZ_API int16_t OZ_CALL pmc_convert_vio_address_to_sync(uint16_t h, uint32_t address,
+                                                       uint32_t* out);
+OZ_API int16_t OZ_CALL pmc_convert_vio_address_from_sync(uint16_t h, uint32_t address,
+                                                         uint32_t* out);
+/* Timer types of timers first..last (1-based, first <= last). */
+OZ_API int16_t OZ_CALL pmc_get_timer_type(uint16_t h, int32_t first, int32_t last,
+                                          int16_t* types);
+OZ_API int16_t OZ_CALL pmc_set_timer_type(uint16_t h, int32_t first, int32_t last,
+                                          const int16_t* types);
+
+/* ---- Ladder screen --------------------------------------------------------------
+ * Shows a message line and, in modes 1 and 2, opens the ladder display at an
+ * address: mode 1 from (area 0-13, number, bit; bit 8 or more: the byte),
+ * mode 2 from the address text. Area letters by index: "GFYXARTKCDMNE".
+ * A record that cannot be turned into a display command gives EW_SIZE with
+ * the reason as detail (see the 'reason' values below). */
+typedef struct pmclad_t {
+  int16_t mode;          /* 0: message only, 1: area address, 2: address text */
+  int16_t line;          /* 1-8 */
+  int16_t color;         /* 0-15 */
+  int16_t background;    /* 0-15 */
+  int16_t unit;          /* 1-5, or 9 */
+  int16_t program;       /* -4..0 or a program number */
+  int16_t area;          /* mode 1: 0-13 */
+  int16_t bit;           /* mode 1: 0-7, or 8 and more for the byte */
+  int32_t number;        /* mode 1: byte number, 0 or more */
+  const char* message;   /* shown text, or null */
+  const char* address;   /* mode 2: address text (at most 128 characters used) */
+} pmclad_t;
+/* Details of the EW_SIZE result: 1 mode, 2 no record, 3 unit, 4 program,
+ * 5 area, 6 number, 7 control character in the address text, 8 line,
+ * 9 colour. */
+OZ_API int16_t OZ_CALL cnc_pmclad_screen(uint16_t h, const pmclad_t* prm);
+
+/* ---- PMC alarm messages -----------------------------------------------------------
+ * Texts for older controllers can be replaced site-wide by "ozpmcalm.ini",
+ * section [OTHERS], keys as ER01, WN09, ER34_1 ... */
+typedef struct pmcalm_t {
+  char text[128];
+} pmcalm_t;
+
+/* Messages from number start (1-based): *count in, room in msgs; out, the
+ * messages delivered. *pending: 1 (or the controller's figure) when more
+ * remain, 0 when none, -1 when there is no alarm at all. */
+OZ_API int16_t OZ_CALL pmc_rdalmmsg(uint16_t h, int16_t start, int16_t* count,
+                                    int16_t* pending, pmcalm_t* msgs);
+OZ_API int16_t OZ_CALL pmc_get_alarm_status(uint16_t h, int32_t selector, int32_t* status);
+
 /* ==== END pmc ==== */
 
 #ifdef __cplusplus

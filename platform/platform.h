@@ -92,6 +92,9 @@ bool reg_read_u32(Hive, const char* key, const char* value, uint32_t* out);
 // The shared application-data folder (true) when the system has one.
 bool shared_data_dir(std::string* dir);
 std::string windows_dir();
+std::string system_dir();
+// Directory of the host program's executable, without a trailing separator.
+std::string exe_dir();
 std::string alternative_drive_dir();                  // "D:\" on Windows
 
 // ---- processes and modules (tests, benchmarks, tools) ------------------------

@@ -29,3 +29,9 @@ int main(void) {
   if (cnc_getdtailerr(0, &d) != EW_BADHANDLE) return 3;
   return 0;
 }
+_Static_assert(offsetof(pmcrng_t, datano_e) == 6 && offsetof(pmcrng_t, u) == 8, "pmcrng_t");
+_Static_assert(sizeof(pmcarea_t) == 6 && offsetof(pmcinfo_t, info) == 2, "pmcinfo_t");
+_Static_assert(sizeof(pmcrwreq_t) == 24 && offsetof(pmcrwreq_t, result) == 12 &&
+                   offsetof(pmcrwreq_t, data) == 16, "pmcrwreq_t");
+_Static_assert(sizeof(pmcswver_t) == 12 && sizeof(pmcadrent_t) == 12, "pmc unit records");
+_Static_assert(offsetof(pmccntl_t, info) == 6 && sizeof(pmcalm_t) == 128, "pmc records");

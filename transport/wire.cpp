@@ -31,7 +31,11 @@ uint16_t addRBData(uint8_t* rb, uint16_t n) {
   return len;
 }
 
-void initPDU(PDU& pdu) { std::memset(pdu.b, 0, sizeof pdu.b); }
+// Every byte that is sent is written explicitly by the builders; only the
+// header and the start of the body (RB count, behind the longest prefix any
+// request uses) must start at zero. Clearing all 4960 bytes was a tenth of a
+// request's own work.
+void initPDU(PDU& pdu) { std::memset(pdu.b, 0, kPduHeader + kPduClearedBody); }
 
 int addRB(PDU& pdu, const uint8_t* rb, int prefix) {
   uint8_t* count_at = pdu.body() + prefix;

@@ -18,6 +18,7 @@ constexpr int kPduBodyMax = 4950;
 constexpr int kPduBuffer = kPduHeader + kPduBodyMax;   // 4960
 constexpr int kRbRequestHeader = 28;
 constexpr int kRbReplyHeader = 16;
+constexpr int kPduClearedBody = 128;   // longest RB-list prefix (88) + count, rounded up
 
 enum PduType : uint8_t {
   kInitiate = 1, kClose = 2,

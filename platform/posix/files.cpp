@@ -169,6 +169,18 @@ bool shared_data_dir(std::string* dir) {
 
 std::string windows_dir() { return env_or("OZLIB_SYSDIR", "/etc"); }
 
+// One configuration directory stands in for both system folders.
+std::string system_dir() { return windows_dir(); }
+
+std::string exe_dir() {
+  char buf[4096];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return std::string();
+  std::string p(buf, size_t(n));
+  const size_t cut = p.rfind('/');
+  return cut == std::string::npos ? std::string() : p.substr(0, cut);
+}
+
 // No second drive here: the data directory stands in for it.
 std::string alternative_drive_dir() { return env_or("OZLIB_DATADIR", "/var/tmp"); }
 

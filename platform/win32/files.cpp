@@ -175,6 +175,21 @@ std::string windows_dir() {
   return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
 }
 
+std::string system_dir() {
+  char buf[MAX_PATH + 1] = {};
+  UINT n = GetSystemDirectoryA(buf, sizeof buf);
+  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+}
+
+std::string exe_dir() {
+  char buf[MAX_PATH + 1] = {};
+  DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return std::string();
+  std::string p(buf, n);
+  const size_t cut = p.rfind('\\');
+  return cut == std::string::npos ? std::string() : p.substr(0, cut);
+}
+
 std::string alternative_drive_dir() { return "D:\\"; }
 
 }  // namespace oz::plat
