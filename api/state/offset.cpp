@@ -253,17 +253,20 @@ void writePitch(Call& c, int16_t length, const pitchr_t* in) {
 
 // ---- exports -----------------------------------------------------------------------
 
-#define OZ_TOOL_PAIR(RD, WR, TABLE)                                                           \
-  OZ_EXPORT int16_t OZ_CALL RD(uint16_t h, int16_t start, int16_t type, int16_t end,           \
-                               int16_t length, tofsr_t* out) {                                \
-    return call(h, #RD, args(start, type, end, length, out),                                  \
-                [&](Call& c) { readTools(c, TABLE, start, type, end, length, out); });         \
+// Range read and write pairs: the tables differ only in what selects them.
+#define OZ_RANGE_PAIR(RD, WR, REC, READ, WRITE, RSEL, WSEL)                                   \
+  OZ_EXPORT int16_t OZ_CALL RD(uint16_t h, int16_t start, int16_t sel, int16_t end,            \
+                               int16_t length, REC* out) {                                    \
+    return call(h, #RD, args(start, sel, end, length, out),                                   \
+                [&](Call& c) { READ(c, RSEL, start, sel, end, length, out); });                \
   }                                                                                           \
-  OZ_EXPORT int16_t OZ_CALL WR(uint16_t h, int16_t length, const tofsr_t* in) {                \
-    return call(h, #WR, args(length, in), [&](Call& c) { writeTools(c, TABLE, length, in); }); \
+  OZ_EXPORT int16_t OZ_CALL WR(uint16_t h, int16_t length, const REC* in) {                    \
+    return call(h, #WR, args(length, in), [&](Call& c) { WRITE(c, WSEL, length, in); });      \
   }
-OZ_TOOL_PAIR(cnc_rdtofsr, cnc_wrtofsr, kTool)
-OZ_TOOL_PAIR(cnc_rdbtofsr, cnc_wrbtofsr, kSecondTool)
+OZ_RANGE_PAIR(cnc_rdtofsr, cnc_wrtofsr, tofsr_t, readTools, writeTools, kTool, kTool)
+OZ_RANGE_PAIR(cnc_rdbtofsr, cnc_wrbtofsr, tofsr_t, readTools, writeTools, kSecondTool, kSecondTool)
+OZ_RANGE_PAIR(cnc_rdzofsr, cnc_wrzofsr, zofsr_t, readWork, writeWork, 11, 12)
+OZ_RANGE_PAIR(cnc_rdfixofs, cnc_wrfixofs, zofsr_t, readWork, writeWork, 298, 299)
 
 // Types above 1000 name one value per number, whatever the path.
 OZ_EXPORT int16_t OZ_CALL cnc_rdtofs(uint16_t h, int16_t number, int16_t type, int16_t length,
@@ -329,17 +332,6 @@ OZ_EXPORT int16_t OZ_CALL cnc_wksft_rnge(uint16_t h, int16_t selector, ofsrange_
               [&](Call& c) { readRange3(c, cnc(202).arg1(selector), out); });
 }
 
-#define OZ_WORK_PAIR(RD, WR, RCMD, WCMD)                                                      \
-  OZ_EXPORT int16_t OZ_CALL RD(uint16_t h, int16_t start, int16_t axis, int16_t end,           \
-                               int16_t length, zofsr_t* out) {                                \
-    return call(h, #RD, args(start, axis, end, length, out),                                  \
-                [&](Call& c) { readWork(c, RCMD, start, axis, end, length, out); });           \
-  }                                                                                           \
-  OZ_EXPORT int16_t OZ_CALL WR(uint16_t h, int16_t length, const zofsr_t* in) {                \
-    return call(h, #WR, args(length, in), [&](Call& c) { writeWork(c, WCMD, length, in); });   \
-  }
-OZ_WORK_PAIR(cnc_rdzofsr, cnc_wrzofsr, 11, 12)
-OZ_WORK_PAIR(cnc_rdfixofs, cnc_wrfixofs, 298, 299)
 
 OZ_EXPORT int16_t OZ_CALL cnc_rdzofs(uint16_t h, int16_t number, int16_t axis, int16_t length,
                                      zofs_t* out) {
