@@ -362,6 +362,17 @@ TEST_F(Param, SecondFormInfoSplitsAt71AndStopsOnAShortReply) {
   EXPECT_EQ(7, out[149].attr[6]);
   count = 0;
   EXPECT_EQ(EW_SIZE, cnc_rdsetinfo2(h, 1, &count, &prev, &next, out.data()));
+  // A failure on a later request keeps the count of what came before it.
+  fake.on(1, 162, [&](const sim::RbRequest& q) {
+    if (q.a1 != 1) return sim::RbReply::fail(6);
+    sim::RbReply r;
+    r.i32(0).i32(q.a1 + q.a2);
+    for (int i = 0; i < q.a2; ++i) r.i32(q.a1 + i).bytes(std::vector<uint8_t>(16, 0));
+    return r;
+  });
+  count = 100;
+  EXPECT_EQ(6, cnc_rddiaginfo2(h, 1, &count, &prev, &next, out.data()));
+  EXPECT_EQ(71, count);
 }
 
 TEST_F(Param, NumberRangesTakeTheLowHalves) {

@@ -297,6 +297,7 @@ void readInfo(Call& c, Table t, int16_t start, uint16_t count, parainfo_t* out) 
              const uint32_t w = e.u32(4);
              store(out, 6 + 4 * size_t(i), int16_t(e.i32(0)));
              store(out, 8 + 4 * size_t(i), d == Dialect::Packed ? remapPacked(t, w) : uint16_t(w));
+             out->info_no = int16_t(i + 1);   // a later failure keeps what came
            });
   out->info_no = int16_t(got);
 }
@@ -311,6 +312,7 @@ void readInfo2(Call& c, uint16_t cmd, int16_t a5, int16_t start, int16_t* count,
            [&](int i, const Reader& e) {
              out[i].prm_no = int16_t(e.i32(0));
              for (int k = 0; k < 7; ++k) out[i].attr[k] = e.u16(4 + 2 * k);
+             *count = int16_t(i + 1);
            });
   *count = int16_t(got);
 }
