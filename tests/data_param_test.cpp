@@ -421,6 +421,27 @@ TEST_F(Param, NumberedListMarksMissingEntriesAndDerivesAttributes) {
 namespace oz::test {
 namespace {
 
+TEST_F(Param, CompactNumberedListBatchesByItsBudgetAndReadsFourByteValues) {
+  uint16_t h = open();
+  setDialect(h, kDialectCompact);
+  fake.on(1, 16, [](const sim::RbRequest& q) { return sim::RbReply().i32(0).i32(0).i32(q.a1).u32(0x184); });
+  fake.on(1, 14, [](const sim::RbRequest& q) { return entry(q.a1, 0, 3, {{-q.a1, 0}, {0, 0}, {0, 0}}, 4); });
+  std::vector<int32_t> nums(30);
+  for (int i = 0; i < 30; ++i) nums[size_t(i)] = 100 + i;
+  std::vector<param_ext_t> out(30);
+  ASSERT_EQ(EW_SUCCESS, cnc_rdparam_ext(h, nums.data(), 30, out.data()));
+  // 1448 / (4 * 3 + 56) = 21 numbers to a PDU.
+  auto pdus = fake.received();
+  int requests = 0;
+  for (auto& p : pdus) requests += p.type == 33 ? 1 : 0;
+  EXPECT_EQ(3, requests);   // the opening, then two batches
+  EXPECT_EQ(60u, sent().size());
+  EXPECT_EQ(-129, out[29].data[0].prm_val);
+  EXPECT_EQ(0, out[29].data[0].dec_val);
+  EXPECT_EQ(((0x184 >> 7) & 2) + ((0x184 >> 2) & 1), out[29].attr1);
+  EXPECT_EQ((0x184 >> 3) & 31, out[29].attr2);
+}
+
 // Each family logs its failures under the worker that serves it.
 struct Worker {
   const char* worker;
