@@ -625,6 +625,290 @@ OZ_API int16_t OZ_CALL cnc_rdcommand(uint16_t h, int16_t type, int16_t block, in
 /* ==== END state ==== */
 
 /* ==== BEGIN data: parameters, settings, diagnostics, macro variables, offsets ==== */
+
+/* ---- Parameters, settings and diagnostics --------------------------------------
+ * Entries are typed: 0 bit, 1 byte, 2 word, 3 2-word, 4 real. A value takes 1,
+ * 1, 2, 4 or 8 bytes in the caller's record; per-axis (or per-spindle) entries
+ * repeat it once per axis. Lengths are byte sizes of the caller's buffer. */
+
+typedef struct realprm_t {
+  int32_t prm_val; /* 0 */
+  int32_t dec_val; /* 4: decimal places */
+} realprm_t;
+
+/* One entry; also the repeated unit of range reads and multiple writes, where
+ * type is (data type << 8) | (axis & 0xFF) and bit/byte/word values are padded
+ * to a multiple of 4 bytes. */
+typedef struct param_t {
+  int16_t datano; /* 0 */
+  int16_t type;   /* 2: the axis field (packed-type controllers: as in range records) */
+  union {
+    int8_t cdata;
+    int16_t idata;
+    int32_t ldata;
+    realprm_t rdata;
+    int8_t cdatas[32];
+    int16_t idatas[32];
+    int32_t ldatas[32];
+    realprm_t rdatas[32];
+  } u;            /* 4 */
+} param_t;
+
+typedef struct parainfo_entry_t {
+  int16_t prm_no;    /* 0 */
+  uint16_t prm_type; /* 2: attribute word */
+} parainfo_entry_t;
+
+/* cnc_rdparainfo and siblings; the caller provides count entries. */
+typedef struct parainfo_t {
+  int16_t info_no;            /* 0: entries returned */
+  int16_t prev_no;            /* 2 */
+  int16_t next_no;            /* 4 */
+  parainfo_entry_t info[10];  /* 6 */
+} parainfo_t;
+
+/* One entry of the second-form info calls. */
+typedef struct parainfo2_t {
+  int16_t prm_no;   /* 0 */
+  uint16_t attr[7]; /* 2: attr[0] data type, attr[1] axis attribute (2: spindle), ... */
+} parainfo2_t;
+
+typedef struct paranum_t {
+  uint16_t word[3]; /* 0: the controller's three number-range words */
+} paranum_t;
+
+typedef struct param_ext_t {
+  int32_t prm_no;    /* 0 */
+  int16_t type;      /* 4: data type, -1 when the controller has no such entry */
+  int16_t attr1;     /* 6 */
+  int16_t attr2;     /* 8 */
+  int16_t attr3;     /* 10 */
+  realprm_t data[32]; /* 12: value and decimal places, for the maximum axis count */
+} param_ext_t;
+
+/* Single entries. flag != 0 (the "3" forms) asks for the alternative table. */
+OZ_API int16_t OZ_CALL cnc_rdparam(uint16_t h, int16_t number, int16_t axis, int16_t length,
+                                   param_t* out);
+OZ_API int16_t OZ_CALL cnc_rdparam3(uint16_t h, int16_t number, int16_t axis, int16_t length,
+                                    int16_t flag, param_t* out);
+OZ_API int16_t OZ_CALL cnc_rdset(uint16_t h, int16_t number, int16_t axis, int16_t length,
+                                 param_t* out);
+OZ_API int16_t OZ_CALL cnc_diagnoss(uint16_t h, int16_t number, int16_t axis, int16_t length,
+                                    param_t* out);
+/* Writes need length == 4 + count * value size exactly. */
+OZ_API int16_t OZ_CALL cnc_wrparam(uint16_t h, int16_t length, const param_t* in);
+OZ_API int16_t OZ_CALL cnc_wrparam3(uint16_t h, int16_t length, int16_t flag, const param_t* in);
+OZ_API int16_t OZ_CALL cnc_wrset(uint16_t h, int16_t length, const param_t* in);
+/* Ranges: *start..*end in, the numbers actually read out; *length in, bytes used out.
+ * buf receives consecutive range records. */
+OZ_API int16_t OZ_CALL cnc_rdparar(uint16_t h, int16_t* start, int16_t axis, int16_t* end,
+                                   int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_rdsetr(uint16_t h, int16_t* start, int16_t axis, int16_t* end,
+                                  int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_diagnosr(uint16_t h, int16_t* start, int16_t axis, int16_t* end,
+                                    int16_t* length, void* buf);
+/* Several entries: length bytes of consecutive range records. */
+OZ_API int16_t OZ_CALL cnc_wrparas(uint16_t h, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL cnc_wrsets(uint16_t h, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL cnc_rdparanum(uint16_t h, paranum_t* out);
+OZ_API int16_t OZ_CALL cnc_rdsetnum(uint16_t h, paranum_t* out);
+OZ_API int16_t OZ_CALL cnc_rddiagnum(uint16_t h, paranum_t* out);
+/* Entry attributes from start on, count entries at most. */
+OZ_API int16_t OZ_CALL cnc_rdparainfo(uint16_t h, int16_t start, uint16_t count, parainfo_t* out);
+OZ_API int16_t OZ_CALL cnc_rdsetinfo(uint16_t h, int16_t start, uint16_t count, parainfo_t* out);
+OZ_API int16_t OZ_CALL cnc_rddiaginfo(uint16_t h, int16_t start, uint16_t count, parainfo_t* out);
+/* *count in: entries wanted (the size of out); out: entries filled. */
+OZ_API int16_t OZ_CALL cnc_rdparainfo2(uint16_t h, int16_t start, int16_t* count, int16_t* prev,
+                                       int16_t* next, parainfo2_t* out);
+OZ_API int16_t OZ_CALL cnc_rdparainfo3(uint16_t h, int16_t start, int16_t* count, int16_t* prev,
+                                       int16_t* next, parainfo2_t* out);
+OZ_API int16_t OZ_CALL cnc_rdsetinfo2(uint16_t h, int16_t start, int16_t* count, int16_t* prev,
+                                      int16_t* next, parainfo2_t* out);
+OZ_API int16_t OZ_CALL cnc_rddiaginfo2(uint16_t h, int16_t start, int16_t* count, int16_t* prev,
+                                       int16_t* next, parainfo2_t* out);
+/* count numbers, one record each; a missing entry gives type -1. */
+OZ_API int16_t OZ_CALL cnc_rdparam_ext(uint16_t h, const int32_t* numbers, int16_t count,
+                                       param_ext_t* out);
+OZ_API int16_t OZ_CALL cnc_rddiag_ext(uint16_t h, const int32_t* numbers, int16_t count,
+                                      param_ext_t* out);
+
+/* ---- Macro variables ------------------------------------------------------------
+ * A value is (mcr_val, dec_val): mcr_val * 10^-dec_val in decimal form, or
+ * mcr_val * 2^-dec_val in binary form (cnc_setmactype / cnc_setpmactype). */
+
+typedef struct macro_t {
+  int16_t datano;   /* 0 */
+  int16_t reserved; /* 2 */
+  int32_t mcr_val;  /* 4 */
+  int16_t dec_val;  /* 8 */
+} macro_t;
+
+typedef struct macro_entry_t {
+  int32_t mcr_val;  /* 0 */
+  int16_t dec_val;  /* 4 */
+  int16_t reserved; /* 6 */
+} macro_entry_t;
+
+/* n entries need a length of 8 * n + 6. */
+typedef struct macror_t {
+  int16_t datano_s;       /* 0 */
+  int16_t reserved;       /* 2 */
+  int16_t datano_e;       /* 4 */
+  int16_t reserved2;      /* 6 */
+  macro_entry_t data[5];  /* 8 */
+} macror_t;
+
+typedef struct pmacro_t {
+  int32_t datano;   /* 0 */
+  int32_t reserved; /* 4: not written */
+  int32_t mcr_val;  /* 8 */
+  int16_t dec_val;  /* 12 */
+} pmacro_t;
+
+/* n entries need a length of 8 * n + 10. */
+typedef struct pmacror_t {
+  int32_t datano_s;      /* 0 */
+  int32_t reserved;      /* 4 */
+  int32_t datano_e;      /* 8 */
+  macro_entry_t data[5]; /* 12 */
+} pmacror_t;
+
+typedef struct macror3_t {
+  double value;     /* 0 */
+  uint8_t info[32]; /* 8: as the controller sends it */
+} macror3_t;
+
+typedef struct macroinfo_t {
+  int16_t word[2];
+} macroinfo_t;
+
+typedef struct pmacroinfo_t {
+  uint16_t word[3];
+} pmacroinfo_t;
+
+typedef struct pmacroinfo2_t {
+  uint32_t dword[3]; /* 0 */
+  uint16_t word[3];  /* 12: word[1] and word[2] are area kinds */
+} pmacroinfo2_t;
+
+OZ_API int16_t OZ_CALL cnc_rdmacro(uint16_t h, int16_t number, int16_t length, macro_t* out);
+OZ_API int16_t OZ_CALL cnc_wrmacro(uint16_t h, int16_t number, int16_t length, int32_t value,
+                                   int16_t dec);
+OZ_API int16_t OZ_CALL cnc_rdmacror(uint16_t h, int16_t start, int16_t end, int16_t length,
+                                    macror_t* out);
+OZ_API int16_t OZ_CALL cnc_wrmacror(uint16_t h, int16_t length, const macror_t* in);
+/* Doubles; *count in: variables wanted, out: variables transferred. kind 0..2. */
+OZ_API int16_t OZ_CALL cnc_rdmacror2(uint16_t h, int32_t start, int32_t* count, double* out);
+OZ_API int16_t OZ_CALL cnc_wrmacror2(uint16_t h, int32_t start, int32_t* count, const double* in);
+OZ_API int16_t OZ_CALL cnc_rdpmacror2(uint16_t h, int32_t start, int32_t* count, int16_t kind,
+                                      double* out);
+OZ_API int16_t OZ_CALL cnc_wrpmacror2(uint16_t h, int32_t start, int32_t* count, int16_t kind,
+                                      const double* in);
+OZ_API int16_t OZ_CALL cnc_rdmacror3(uint16_t h, int32_t start, int32_t* count, macror3_t* out);
+OZ_API int16_t OZ_CALL cnc_rdmacroinfo(uint16_t h, macroinfo_t* out);
+OZ_API int16_t OZ_CALL cnc_rdpmacroinfo(uint16_t h, pmacroinfo_t* out);
+OZ_API int16_t OZ_CALL cnc_rdpmacroinfo2(uint16_t h, pmacroinfo2_t* out);
+/* Number and attribute of a named variable; name shorter than 64 characters. */
+OZ_API int16_t OZ_CALL cnc_rdmacronum(uint16_t h, const char* name, int32_t selector,
+                                      int32_t* number, int16_t* attr);
+OZ_API int16_t OZ_CALL cnc_rdpmacro(uint16_t h, int32_t number, pmacro_t* out);
+OZ_API int16_t OZ_CALL cnc_wrpmacro(uint16_t h, int32_t number, int32_t value, int16_t dec);
+OZ_API int16_t OZ_CALL cnc_rdpmacror(uint16_t h, int32_t start, int32_t end, uint16_t length,
+                                     pmacror_t* out);
+OZ_API int16_t OZ_CALL cnc_wrpmacror(uint16_t h, uint16_t length, const pmacror_t* in);
+
+/* ---- Tool and work offsets -------------------------------------------------------*/
+
+typedef struct tofs_t {
+  int16_t datano; /* 0 */
+  int16_t type;   /* 2 */
+  int32_t data;   /* 4 */
+} tofs_t;
+
+/* Values number by number; 16- or 32-bit by offset type and path kind. */
+typedef struct tofsr_t {
+  int16_t datano_s; /* 0 */
+  int16_t type;     /* 2 */
+  int16_t datano_e; /* 4 */
+  int16_t reserved; /* 6 */
+  union {
+    int16_t w[10];
+    int32_t l[5];
+  } u;              /* 8 */
+} tofsr_t;
+
+typedef struct zofs_t {
+  int16_t datano;   /* 0 */
+  int16_t type;     /* 2: axis */
+  int32_t data[32]; /* 4 */
+} zofs_t;
+
+typedef struct zofsr_t {
+  int16_t datano_s; /* 0 */
+  int16_t type;     /* 2: axis */
+  int16_t datano_e; /* 4 */
+  int16_t reserved; /* 6 */
+  int32_t data[32]; /* 8 */
+} zofsr_t;
+
+typedef struct tofsinfo_t {
+  int16_t word[3];
+} tofsinfo_t;
+
+typedef struct ofsrange_t {
+  int32_t word[3];
+} ofsrange_t;
+
+typedef struct pitchr_t {
+  int16_t datano_s;  /* 0 */
+  int16_t reserved;  /* 2 */
+  int16_t datano_e;  /* 4 */
+  int8_t data[256];  /* 6: one value per compensation point */
+} pitchr_t;
+
+OZ_API int16_t OZ_CALL cnc_rdtofsr(uint16_t h, int16_t start, int16_t type, int16_t end,
+                                   int16_t length, tofsr_t* out);
+OZ_API int16_t OZ_CALL cnc_wrtofsr(uint16_t h, int16_t length, const tofsr_t* in);
+OZ_API int16_t OZ_CALL cnc_rdtofs(uint16_t h, int16_t number, int16_t type, int16_t length,
+                                  tofs_t* out);
+OZ_API int16_t OZ_CALL cnc_wrtofs(uint16_t h, int16_t number, int16_t type, int16_t length,
+                                  int32_t value);
+OZ_API int16_t OZ_CALL cnc_rdtofsinfo2(uint16_t h, tofsinfo_t* out);
+/* The first two words of cnc_rdtofsinfo2. */
+OZ_API int16_t OZ_CALL cnc_rdtofsinfo(uint16_t h, int16_t* words2);
+OZ_API int16_t OZ_CALL cnc_tofs_rnge(uint16_t h, int16_t selector, int16_t type, ofsrange_t* out);
+OZ_API int16_t OZ_CALL cnc_rdzofsr(uint16_t h, int16_t start, int16_t axis, int16_t end,
+                                   int16_t length, zofsr_t* out);
+OZ_API int16_t OZ_CALL cnc_wrzofsr(uint16_t h, int16_t length, const zofsr_t* in);
+OZ_API int16_t OZ_CALL cnc_rdfixofs(uint16_t h, int16_t start, int16_t axis, int16_t end,
+                                    int16_t length, zofsr_t* out);
+OZ_API int16_t OZ_CALL cnc_wrfixofs(uint16_t h, int16_t length, const zofsr_t* in);
+OZ_API int16_t OZ_CALL cnc_rdzofs(uint16_t h, int16_t number, int16_t axis, int16_t length,
+                                  zofs_t* out);
+OZ_API int16_t OZ_CALL cnc_wrzofs(uint16_t h, int16_t length, const zofs_t* in);
+OZ_API int16_t OZ_CALL cnc_rdzofsinfo(uint16_t h, int16_t* word);
+OZ_API int16_t OZ_CALL cnc_zofs_rnge(uint16_t h, int16_t selector, int16_t type, ofsrange_t* out);
+OZ_API int16_t OZ_CALL cnc_rdwkcdshft(uint16_t h, int16_t axis, int16_t length, zofs_t* out);
+OZ_API int16_t OZ_CALL cnc_wrwkcdshft(uint16_t h, int16_t length, const zofs_t* in);
+OZ_API int16_t OZ_CALL cnc_rdwkcdsfms(uint16_t h, int16_t axis, int16_t length, zofs_t* out);
+OZ_API int16_t OZ_CALL cnc_wrwkcdsfms(uint16_t h, int16_t length, const zofs_t* in);
+OZ_API int16_t OZ_CALL cnc_wksft_rnge(uint16_t h, int16_t selector, ofsrange_t* out);
+/* Values from the reply, at most the maximum axis count. */
+OZ_API int16_t OZ_CALL cnc_rdactfixofs(uint16_t h, int16_t axis, zofs_t* out);
+OZ_API int16_t OZ_CALL cnc_rdzofsmes(uint16_t h, int32_t a1, int32_t a2, int32_t a3,
+                                     double* v1, double* v2);
+OZ_API int16_t OZ_CALL cnc_clrtofs(uint16_t h, int16_t type);
+OZ_API int16_t OZ_CALL cnc_rdbtofsr(uint16_t h, int16_t start, int16_t type, int16_t end,
+                                    int16_t length, tofsr_t* out);
+OZ_API int16_t OZ_CALL cnc_wrbtofsr(uint16_t h, int16_t length, const tofsr_t* in);
+/* Three words. */
+OZ_API int16_t OZ_CALL cnc_rdbtofsinfo(uint16_t h, int16_t* words3);
+OZ_API int16_t OZ_CALL cnc_rdpitchr(uint16_t h, int16_t start, int16_t end, int16_t length,
+                                    pitchr_t* out);
+OZ_API int16_t OZ_CALL cnc_wrpitchr(uint16_t h, int16_t length, const pitchr_t* in);
+/* words: at least the maximum axis count of 16-bit words. */
+OZ_API int16_t OZ_CALL cnc_rdpitchinfo(uint16_t h, int16_t* words);
+
 /* ==== END data ==== */
 
 /* ==== BEGIN programs: directory, management and transfer sessions ==== */

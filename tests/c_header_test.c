@@ -29,16 +29,16 @@ _Static_assert(sizeof(syshard_t) == 20 && sizeof(syshard_str_t) == 56 && offseto
 _Static_assert(sizeof(cnctimer_t) == 10 && offsetof(cnctimer_t, v) == 4 && sizeof(rdtimer_t) == 8, "timers");
 _Static_assert(offsetof(modal_t, u) == 4 && sizeof(modal_item_t) == 8, "modal_t");
 _Static_assert(sizeof(gcode_t) == 12 && sizeof(cmdvalue_t) == 12 && offsetof(cmdvalue_t, dec_val) == 8, "modal records");
+_Static_assert(offsetof(param_t, u) == 4 && sizeof(realprm_t) == 8, "param_t");
+_Static_assert(offsetof(parainfo_t, info) == 6 && sizeof(parainfo2_t) == 16, "parainfo");
+_Static_assert(sizeof(param_ext_t) == 268 && offsetof(param_ext_t, data) == 12, "param_ext_t");
+_Static_assert(offsetof(macro_t, dec_val) == 8 && offsetof(macror_t, data) == 8, "macro_t");
+_Static_assert(offsetof(pmacro_t, mcr_val) == 8 && offsetof(pmacror_t, data) == 12, "pmacro_t");
+_Static_assert(sizeof(macror3_t) == 40 && offsetof(pmacroinfo2_t, word) == 12, "macror3_t");
+_Static_assert(sizeof(tofs_t) == 8 && offsetof(tofsr_t, u) == 8, "tofs_t");
+_Static_assert(offsetof(zofs_t, data) == 4 && offsetof(zofsr_t, data) == 8, "zofs_t");
+_Static_assert(offsetof(pitchr_t, data) == 6 && sizeof(ofsrange_t) == 12, "pitchr_t");
 
-int main(void) {
-  actf_t a;
-  dtailerr_t d;
-  if (oz_version() != OZLIB_VERSION_MAJOR * 10000 + OZLIB_VERSION_MINOR * 100 + OZLIB_VERSION_PATCH)
-    return 1;
-  if (cnc_actf(0x8001, &a) != EW_BADHANDLE) return 2;
-  if (cnc_getdtailerr(0, &d) != EW_BADHANDLE) return 3;
-  return 0;
-}
 _Static_assert(offsetof(pmcrng_t, datano_e) == 6 && offsetof(pmcrng_t, u) == 8, "pmcrng_t");
 _Static_assert(sizeof(pmcarea_t) == 6 && offsetof(pmcinfo_t, info) == 2, "pmcinfo_t");
 _Static_assert(sizeof(pmcrwreq_t) == 24 && offsetof(pmcrwreq_t, result) == 12 &&
@@ -53,3 +53,13 @@ _Static_assert(offsetof(mdipntr16_t, v3) == 8 && offsetof(mdipntr16_t, v4) == 12
 _Static_assert(sizeof(uvactpt2_t) == 264 && offsetof(uvactpt2_t, v5) == 262, "uvactpt2_t");
 _Static_assert(offsetof(upload_t, data) == 4, "upload_t");
 _Static_assert(offsetof(dncdgndt_t, v6) == 28 && offsetof(dncdgndt2_t, v6) == 76, "dncdgndt_t");
+
+int main(void) {
+  actf_t a;
+  dtailerr_t d;
+  if (oz_version() != OZLIB_VERSION_MAJOR * 10000 + OZLIB_VERSION_MINOR * 100 + OZLIB_VERSION_PATCH)
+    return 1;
+  if (cnc_actf(0x8001, &a) != EW_BADHANDLE) return 2;
+  if (cnc_getdtailerr(0, &d) != EW_BADHANDLE) return 3;
+  return 0;
+}
