@@ -98,7 +98,9 @@ std::string exe_dir();
 std::string alternative_drive_dir();                  // "D:\" on Windows
 
 // ---- processes and modules (tests, benchmarks, tools) ------------------------
-bool pin_to_cpu(int cpu);                          // the calling process, all its threads
+bool pin_to_cpu(int cpu);
+// Sets (value non-null) or removes an environment variable of this process.
+void set_env(const char* name, const char* value);                          // the calling process, all its threads
 void* lib_open(const char* path);                  // null on failure
 void* lib_symbol(void* lib, const char* name);
 void lib_close(void* lib);

@@ -29,12 +29,7 @@ namespace fs = std::filesystem;
 constexpr size_t kRec = oz::kLogRecordSize;
 constexpr size_t kFileSize = size_t(oz::kLogRecords + 1) * kRec;
 
-void set_env(const char* name, const char* value) {
-  if (value)
-    ::setenv(name, value, 1);
-  else
-    ::unsetenv(name);
-}
+using oz::plat::set_env;
 
 std::string read_file(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -110,7 +105,7 @@ class LogTest : public ::testing::Test {
     dir_ = base() / name;
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    set_env("OZLIB_DATADIR", dir_.c_str());
+    set_env("OZLIB_DATADIR", dir_.string().c_str());
     set_env("OZLIB_ALTERNATIVEDRIVE", nullptr);
     set_env("OZLIB_LOGLEVEL", "1");
     oz::log_load();
@@ -197,7 +192,7 @@ TEST_F(LogTest, AlternativeDriveChoosesTheDirectory) {
 TEST_F(LogTest, UnusableDirectoryTurnsLoggingOff) {
   fs::path blocker = dir_ / "not-a-dir";
   std::ofstream(blocker) << "x";
-  set_env("OZLIB_DATADIR", blocker.c_str());
+  set_env("OZLIB_DATADIR", blocker.string().c_str());
   oz::log_load();
   EXPECT_EQ(oz::log_file_path(), "");
   oz::log_write_record("lost");

@@ -13,7 +13,7 @@ namespace {
 class LegacyAlarms : public FakeTest {
  protected:
   LegacyAlarms() : FakeTest(sim::FakeConfig::standard(2)) {
-    ::setenv("OZLIB_SYSDIR", "/nonexistent-ozlib", 1);
+    oz::plat::set_env("OZLIB_SYSDIR", "/nonexistent-ozlib");
     pmcio::alarm_texts_reload();
   }
   // Status bytes by address; 9118 answers 3 unless set.

@@ -2,7 +2,6 @@
 // alarm-text file, including malformed ones.
 #include <cstdlib>
 #include <fstream>
-#include <sys/stat.h>
 
 #include "api/pmc/alarm_msgs.h"
 #include "api/pmc/semem.h"
@@ -18,7 +17,8 @@ using pmcio::Window;
 std::string scratch(const char* name) {
   const char* base = std::getenv("OZLIB_DATADIR");
   std::string dir = std::string(base ? base : ".") + "/" + name;
-  ::mkdir(dir.c_str(), 0777);
+  bool existed = false;
+  oz::plat::make_dir(dir, &existed);
   return dir;
 }
 
@@ -86,7 +86,7 @@ TEST(Semem, AtMost32WindowsAndDefaultsWithoutAFile) {
 class SememCalls : public FakeTest {};
 
 TEST_F(SememCalls, WindowTestsBeforeSending) {
-  ::setenv("OZLIB_SYSDIR", "/nonexistent-ozlib", 1);
+  oz::plat::set_env("OZLIB_SYSDIR", "/nonexistent-ozlib");
   pmcio::semem_reload();
   uint16_t h = open();
   uint16_t buf[8];
@@ -110,7 +110,7 @@ TEST_F(SememCalls, EmptyFileMeansNoWindow) {
   const std::string dir = scratch("semem-empty");
   ::mkdir((dir + "/ozlib").c_str(), 0777);
   std::ofstream(dir + "/ozlib/semem.cfg") << "";
-  ::setenv("OZLIB_SYSDIR", dir.c_str(), 1);
+  oz::plat::set_env("OZLIB_SYSDIR", dir.c_str());
   pmcio::semem_reload();
   EXPECT_TRUE(pmcio::semem_table().empty());
   uint16_t h = open();
@@ -153,7 +153,7 @@ TEST(AlarmTexts, IniReplacesOnlyItsKeysAndCutsLongTexts) {
   ::mkdir((dir + "/Ozlib").c_str(), 0777);
   std::ofstream(dir + "/Ozlib/ozpmcalm.ini")
       << "[OTHERS]\nER01=Custom text\nER02=" << std::string(300, 'z') << "\n";
-  ::setenv("OZLIB_SYSDIR", dir.c_str(), 1);
+  oz::plat::set_env("OZLIB_SYSDIR", dir.c_str());
   EXPECT_EQ(dir + "/Ozlib/ozpmcalm.ini", pmcio::alarm_ini_path());
   pmcio::alarm_texts_reload();
   const auto& t = pmcio::alarm_texts();
@@ -166,8 +166,9 @@ TEST(AlarmTexts, IniReplacesOnlyItsKeysAndCutsLongTexts) {
 }
 
 TEST(AlarmTexts, NoFileAnywhereGivesTheBuiltInTexts) {
-  ::setenv("OZLIB_SYSDIR", "/nonexistent-ozlib", 1);
-  EXPECT_EQ("/nonexistent-ozlib/ozpmcalm.ini", pmcio::alarm_ini_path());
+  oz::plat::set_env("OZLIB_SYSDIR", "/nonexistent-ozlib");
+  EXPECT_EQ(std::string("/nonexistent-ozlib") + oz::plat::path_sep() + "ozpmcalm.ini",
+            pmcio::alarm_ini_path());
   pmcio::alarm_texts_reload();
   EXPECT_STREQ("ER01 Program Data Error", pmcio::alarm_texts()[1].data());
   EXPECT_STREQ("ER48 Step Sequence Time Over (%02xH)", pmcio::alarm_texts()[12 * 8].data());

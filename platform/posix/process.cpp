@@ -1,5 +1,6 @@
 #include <dlfcn.h>
 #include <sched.h>
+#include <stdlib.h>
 
 #include "platform/platform.h"
 
@@ -10,6 +11,13 @@ bool pin_to_cpu(int cpu) {
   CPU_ZERO(&one);
   CPU_SET(cpu, &one);
   return sched_setaffinity(0, sizeof one, &one) == 0;
+}
+
+void set_env(const char* name, const char* value) {
+  if (value)
+    setenv(name, value, 1);
+  else
+    unsetenv(name);
 }
 
 void* lib_open(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include <windows.h>
+#include <stdlib.h>
 #include <aclapi.h>
 #include <shlobj.h>
 
@@ -153,7 +154,18 @@ bool reg_read_u32(Hive hive, const char* key, const char* value, uint32_t* out) 
   return true;
 }
 
+// OZLIB_SYSDIR and OZLIB_DATADIR, when set, stand in for the system folders on
+// Windows too: tests and side-by-side installations point the library at
+// folders of their own with them.
+static bool env_dir(const char* name, std::string* out) {
+  const char* v = getenv(name);
+  if (v == nullptr || *v == '\0') return false;
+  *out = v;
+  return true;
+}
+
 bool shared_data_dir(std::string* dir) {
+  if (env_dir("OZLIB_DATADIR", dir)) return true;
   OSVERSIONINFOA vi{};
   vi.dwOSVersionInfoSize = sizeof vi;
   // Earlier systems keep application data per user only.
@@ -170,6 +182,7 @@ bool shared_data_dir(std::string* dir) {
 }
 
 std::string windows_dir() {
+  if (std::string d; env_dir("OZLIB_SYSDIR", &d)) return d;
   char buf[MAX_PATH + 1] = {};
   UINT n = GetWindowsDirectoryA(buf, sizeof buf);
   return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
@@ -190,6 +203,9 @@ std::string exe_dir() {
   return cut == std::string::npos ? std::string() : p.substr(0, cut);
 }
 
-std::string alternative_drive_dir() { return "D:\\"; }
+std::string alternative_drive_dir() {
+  if (std::string d; env_dir("OZLIB_DATADIR", &d)) return d;
+  return "D:\\";
+}
 
 }  // namespace oz::plat

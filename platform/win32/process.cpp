@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <stdlib.h>
 
 #include "platform/platform.h"
 
@@ -6,6 +7,13 @@ namespace oz::plat {
 
 bool pin_to_cpu(int cpu) {
   return SetProcessAffinityMask(GetCurrentProcess(), DWORD_PTR(1) << cpu) != 0;
+}
+
+// Both the process environment block and the C runtime's copy, so getenv
+// and GetEnvironmentVariableA agree.
+void set_env(const char* name, const char* value) {
+  SetEnvironmentVariableA(name, value);
+  _putenv_s(name, value ? value : "");
 }
 
 void* lib_open(const char* path) { return reinterpret_cast<void*>(LoadLibraryA(path)); }
