@@ -28,18 +28,20 @@ class ErrObj {
 // Code, detail and sub-detail as signed 16-bit decimals separated by blanks.
 std::ostream& operator<<(std::ostream&, const ErrObj&);
 
-[[noreturn]] inline void raise(int16_t code, uint16_t detail = 0, uint16_t sub = 0,
+// Not "raise": the C library's raise(int) would win overload resolution
+// wherever <csignal> is visible and an enumerator is passed.
+[[noreturn]] inline void raise_error(int16_t code, uint16_t detail = 0, uint16_t sub = 0,
                                uint16_t cls = kClassCnc) {
   throw ErrObj(code, detail, sub, cls);
 }
 
 // Argument tests: each names its code so no export writes its own `if`.
 inline void expect(bool ok, int16_t code) {
-  if (!ok) raise(code);
+  if (!ok) raise_error(code);
 }
 template <class T, class L, class H>
 inline void expect_range(T v, L lo, H hi, int16_t code = EW_RANGE) {
-  if (v < T(lo) || v > T(hi)) raise(code);
+  if (v < T(lo) || v > T(hi)) raise_error(code);
 }
 
 // Name of a result code ("EW_SIZE"), or null for a controller-only code.

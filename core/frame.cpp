@@ -5,7 +5,7 @@ namespace oz {
 RbData Call::add(const Rb& r) {
   uint16_t count = be::get16(pdu.body());
   uint16_t at = count == 0 ? 2 : pdu.dataSize();
-  if (at + kRbRequestHeader + r.len > kPduBodyMax) raise(EW_SIZE);
+  if (at + kRbRequestHeader + r.len > kPduBodyMax) raise_error(EW_SIZE);
   uint8_t* rb = pdu.body() + at;
   const uint16_t path = r.path >= 0 ? uint16_t(r.path)
                         : r.cls == kClassPmc ? uint16_t(h.pmc_unit) : uint16_t(h.path);
@@ -17,7 +17,7 @@ RbData Call::add(const Rb& r) {
 
 uint8_t* RbData::room(size_t n) {
   const uint16_t size = c_.pdu.dataSize();
-  if (size + n > size_t(kPduBodyMax)) raise(EW_SIZE);
+  if (size + n > size_t(kPduBodyMax)) raise_error(EW_SIZE);
   uint8_t* p = c_.pdu.body() + size;
   addRBData(rb_, uint16_t(n));
   c_.pdu.setDataSize(uint16_t(size + n));

@@ -50,7 +50,7 @@ class Reader {
 
  private:
   const uint8_t* at(int off, int len) const {
-    if (off < 0 || len < 0 || off + len > n_) raise(EW_SIZE);
+    if (off < 0 || len < 0 || off + len > n_) raise_error(EW_SIZE);
     return p_ + off;
   }
   const uint8_t* p_;

@@ -197,12 +197,12 @@ void save_abort_error(Handle& h, const ErrObj& e) {
 }
 
 void raise_saved_abort(Handle& h) {
-  raise(h.abort_err.code, h.abort_err.detail, h.abort_err.sub, kClassCnc);
+  raise_error(h.abort_err.code, h.abort_err.detail, h.abort_err.sub, kClassCnc);
 }
 
 void raise_from_store(Handle& h, uint16_t cls) {
-  if (cls == kClassCnc) raise(h.cnc_err.code, h.cnc_err.detail, h.cnc_err.sub, kClassCnc);
-  raise(h.pmc_err.code, h.pmc_err.detail, h.pmc_err.sub, kClassPmc);
+  if (cls == kClassCnc) raise_error(h.cnc_err.code, h.cnc_err.detail, h.cnc_err.sub, kClassCnc);
+  raise_error(h.pmc_err.code, h.pmc_err.detail, h.pmc_err.sub, kClassPmc);
 }
 
 // ---- circuits ------------------------------------------------------------------

@@ -99,6 +99,8 @@ std::string alternative_drive_dir();                  // "D:\" on Windows
 
 // ---- processes and modules (tests, benchmarks, tools) ------------------------
 bool pin_to_cpu(int cpu);
+// Whether standard output (1) or standard error (2) is a terminal.
+bool is_terminal(int stream);
 // Sets (value non-null) or removes an environment variable of this process.
 void set_env(const char* name, const char* value);                          // the calling process, all its threads
 void* lib_open(const char* path);                  // null on failure

@@ -111,7 +111,7 @@ void SockPair::transact(Socket& s, int32_t timeout, PDU& pdu, uint8_t type) {
       receivePDU(pdu, s, timeout, 0);
       if (pdu.type() == kClose) return;
     }
-    if (timeout > 0 && (plat::tick_ms() - start) / 1000u > uint32_t(timeout)) raise(EW_CIRCUIT, 9, 5);
+    if (timeout > 0 && (plat::tick_ms() - start) / 1000u > uint32_t(timeout)) raise_error(EW_CIRCUIT, 9, 5);
     plat::sleep_ms(1);
   }
 }
@@ -122,20 +122,20 @@ void SockPair::activate(int32_t timeout, const char* id_arg) {
     cl.acquire(plat::kInfinite);
     if (!active) {
       OZ_LOG(1) << "Socket has been broken in another thread blocking here.";
-      raise(EW_CIRCUIT, 10);
+      raise_error(EW_CIRCUIT, 10);
     }
   } else if (!active) {
     PDU pdu;
     try {
       initPDU(pdu);
-      if (!sock1.create() || !sock2.create()) raise(EW_CIRCUIT, 1);
+      if (!sock1.create() || !sock2.create()) raise_error(EW_CIRCUIT, 1);
       sock2.setNoDelay(true);
-      if (!sock1.connect(address, port, timeout)) raise(EW_CIRCUIT, 2);
+      if (!sock1.connect(address, port, timeout)) raise_error(EW_CIRCUIT, 2);
       pdu.setDataSize(2);
       pdu.setWord(10, 1);
       transact(sock1, timeout, pdu, kInitiate);
       if (g_sock_get_interval != 0) plat::sleep_ms(g_sock_get_interval);
-      if (!sock2.connect(address, port, timeout)) raise(EW_CIRCUIT, 2);
+      if (!sock2.connect(address, port, timeout)) raise_error(EW_CIRCUIT, 2);
       initPDU(pdu);
       pdu.setDataSize(2);
       pdu.setWord(10, 2);
@@ -149,7 +149,7 @@ void SockPair::activate(int32_t timeout, const char* id_arg) {
     }
     active = 1;
     version = pdu.version();
-    if (version <= 2 && id_arg != nullptr) raise(EW_UNAVAILABLE);
+    if (version <= 2 && id_arg != nullptr) raise_error(EW_UNAVAILABLE);
     readControllerInfo(pdu, version <= 2 ? nullptr : id_arg, timeout);
     OZ_LOG(1) << "Circuit is created:" << " IP = " << plat::inet_text(address)
               << " port = " << plat::from_net16(port) << " sock1 = " << sock1.number()
@@ -161,7 +161,7 @@ void SockPair::activate(int32_t timeout, const char* id_arg) {
     char cmp[8];
     idComparisonValue(id_arg, cmp);
     if (std::memcmp(cmp, id, 8) != 0)
-      raise(std::memcmp(id, "00000000", 8) == 0 ? EW_VALUE : EW_MISMATCH);
+      raise_error(std::memcmp(id, "00000000", 8) == 0 ? EW_VALUE : EW_MISMATCH);
   }
 }
 

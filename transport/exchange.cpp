@@ -13,7 +13,7 @@ void enter(Handle& h, Lock& cl, int log_level) {
   if (h.has(kBroken)) {
     OZ_LOG(log_level) << "Error: circuit was destoryed in another handle," << " sock1 = "
                       << h.circuit->sock1.number() << " sock2 = " << h.circuit->sock2.number();
-    raise(EW_CIRCUIT, 10);
+    raise_error(EW_CIRCUIT, 10);
   }
 }
 
@@ -61,7 +61,7 @@ void exchangeOnSock1(Handle& h, PDU& pdu, uint8_t type, Lock& cl, bool& aborted)
     if (limit > 0 && (plat::tick_ms() - sent_at) / 1000u > uint32_t(limit)) {
       OZ_LOG(1) << "Timeout error: " << c.sock1.number() << ": expected packet was not reached"
                 << ": " << unsigned(type) << ": " << unsigned(pdu.type());
-      raise(EW_CIRCUIT, 9, 3);
+      raise_error(EW_CIRCUIT, 9, 3);
     }
     if (end_request) {
       // Other handles of the circuit keep exchanging while a transfer end is

@@ -14,7 +14,7 @@ enum LadReason : uint16_t {
   kBadNumber = 6, kControlChar = 7, kBadLine = 8, kBadColour = 9,
 };
 
-[[noreturn]] void refuse(LadReason r) { raise(EW_SIZE, r); }
+[[noreturn]] void refuse(LadReason r) { raise_error(EW_SIZE, r); }
 
 constexpr size_t kMessageEnd = 255;   // the message part never runs past this byte
 constexpr size_t kAddressMax = 128;

@@ -135,7 +135,7 @@ void in_window(int16_t type, uint32_t address, uint32_t count) {
     expect(address + uint64_t(count) * s <= end, EW_SIZE);
     return;
   }
-  raise(EW_RANGE);
+  raise_error(EW_RANGE);
 }
 
 }  // namespace

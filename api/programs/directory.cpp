@@ -68,7 +68,7 @@ int16_t pagedRead(Call& c, const Page& p, int32_t* start, int16_t* count, Put&& 
 }
 
 int16_t raised(int16_t r) {
-  if (r != EW_SUCCESS) raise(r);
+  if (r != EW_SUCCESS) raise_error(r);
   return r;
 }
 

@@ -63,14 +63,14 @@ OZ_EXPORT int16_t OZ_CALL cnc_dnc2(uint16_t hn, int32_t* length, const void* dat
       return EW_UNAVAILABLE;
     }
     expect(*length >= 1, EW_SIZE);
-    if (h.has(kDncAborted)) raise(EW_CANCELLED);
+    if (h.has(kDncAborted)) raise_error(EW_CANCELLED);
     if (hasTransferData(h)) {
       PDU pdu;
       receivePDUOnly(h, pdu, 0);
       if (pdu.type() == kDncAbort) {
         h.flags |= kDncAborted;
         save_abort_error(h, pduError(pdu));
-        raise(EW_CANCELLED);
+        raise_error(EW_CANCELLED);
       }
       logUnexpected(h, ": cnc_dnc2(", pdu);
     }

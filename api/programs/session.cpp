@@ -96,7 +96,7 @@ int16_t bufferWait(Handle& h, const Wait& w) {
   breakCircuit(h);
   h.flags |= w.stop_bit;
   save_abort_error(h, w.timeout);
-  raise(w.timeout.code, w.timeout.detail, w.timeout.sub);
+  raise_error(w.timeout.code, w.timeout.detail, w.timeout.sub);
 }
 
 int32_t sendChunks(Handle& h, uint8_t type, int chunk, const uint8_t* data, int32_t length) {

@@ -130,7 +130,7 @@ int16_t uploadEnd(uint16_t hn) {
     } else {
       sendBare(h, kUploadAbort, kDirOneWay, 8);
     }
-    if (h.xfer_delivered < h.xfer_total) raise(EW_VALUE, 144, 0);
+    if (h.xfer_delivered < h.xfer_total) raise_error(EW_VALUE, 144, 0);
     return EW_SUCCESS;
   });
 }

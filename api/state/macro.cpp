@@ -90,7 +90,7 @@ constexpr Layout kPcode{Family::Pcode, 12, kPmacBinary, 45, 46,
 
 [[noreturn]] void refuse(const char* msg) {
   OZ_LOG(1) << msg;
-  raise(EW_RANGE);
+  raise_error(EW_RANGE);
 }
 
 // Clips end to the area of start; a range through system variables is refused
@@ -410,7 +410,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdpmacroinfo2(uint16_t h, pmacroinfo2_t* out) {
 OZ_EXPORT int16_t OZ_CALL cnc_rdmacronum(uint16_t h, const char* name, int32_t selector,
                                          int32_t* number, int16_t* attr) {
   return call(h, __func__, args(text(name), selector, number, attr), [&](Call& c) {
-    if (name == nullptr || std::strlen(name) >= 64) raise(EW_VALUE, 1);
+    if (name == nullptr || std::strlen(name) >= 64) raise_error(EW_VALUE, 1);
     char buf[64] = {};
     std::memcpy(buf, name, std::strlen(name));
     Reader r = c.exchange(cnc(671).arg1(selector).with(buf, sizeof buf));

@@ -103,7 +103,7 @@ Reader infoEntry(Call& c, uint16_t cmd, int number, uint16_t want, const char* i
   Reader r = c.exchange(cnc(cmd).args(number, 1));
   if (r.size() != want) {
     OZ_LOG(1) << "Error: cnc_rdparainfo(" << c.h.number << ") in " << in;
-    raise(EW_RANGE);
+    raise_error(EW_RANGE);
   }
   return r;
 }

@@ -1,6 +1,7 @@
 #include <dlfcn.h>
 #include <sched.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include "platform/platform.h"
 
@@ -12,6 +13,8 @@ bool pin_to_cpu(int cpu) {
   CPU_SET(cpu, &one);
   return sched_setaffinity(0, sizeof one, &one) == 0;
 }
+
+bool is_terminal(int stream) { return isatty(stream == 2 ? 2 : 1) != 0; }
 
 void set_env(const char* name, const char* value) {
   if (value)

@@ -1,4 +1,6 @@
 #include <windows.h>
+#include <io.h>
+#include <stdio.h>
 #include <stdlib.h>
 
 #include "platform/platform.h"
@@ -8,6 +10,8 @@ namespace oz::plat {
 bool pin_to_cpu(int cpu) {
   return SetProcessAffinityMask(GetCurrentProcess(), DWORD_PTR(1) << cpu) != 0;
 }
+
+bool is_terminal(int stream) { return _isatty(_fileno(stream == 2 ? stderr : stdout)) != 0; }
 
 // Both the process environment block and the C runtime's copy, so getenv
 // and GetEnvironmentVariableA agree.

@@ -13,13 +13,7 @@
 #include "command.h"
 #include "sim_host.h"
 
-#ifdef _WIN32
-#include <io.h>
-#define OZCLI_ISATTY(f) _isatty(_fileno(f))
-#else
-#include <unistd.h>
-#define OZCLI_ISATTY(f) isatty(fileno(f))
-#endif
+#include "platform/platform.h"
 
 namespace ozcli {
 
@@ -267,7 +261,7 @@ static void run_watch(const Cli& cli, Session& s, int count) {
   std::signal(SIGINT, ozcli_on_signal);
   std::signal(SIGTERM, ozcli_on_signal);
   const bool json_out = s.options().json;
-  const bool tty = OZCLI_ISATTY(stdout);
+  const bool tty = oz::plat::is_terminal(1);
   for (int n = 0; !g_stop && (count <= 0 || n < count); ++n) {
     if (n > 0) {
       // Sleep in short steps so Ctrl-C ends the loop at once.

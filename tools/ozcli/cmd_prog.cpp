@@ -1,6 +1,5 @@
 // `ozcli prog ...` and `ozcli dnc`: the program store and the transfer
 // sessions. Transfers draw a progress bar on stderr when it is a terminal.
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include <thread>
 
 #include "command.h"
+#include "platform/platform.h"
 
 using namespace ozcli;
 
@@ -19,7 +19,7 @@ namespace {
 // A one-line bar, redrawn in place; silent when stderr is not a terminal.
 class Progress {
  public:
-  Progress(const char* what, size_t total) : what_(what), total_(total), on_(isatty(2) != 0) {}
+  Progress(const char* what, size_t total) : what_(what), total_(total), on_(oz::plat::is_terminal(2)) {}
   ~Progress() {
     if (on_ && drawn_) std::fputc('\n', stderr);
   }
