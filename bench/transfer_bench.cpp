@@ -3,13 +3,6 @@
 // same run, everything pinned to one CPU so both sides share it alike.
 //
 //   transfer_bench [runs]
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sched.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,10 +12,13 @@
 #include <vector>
 
 #include "ozlib.h"
+#include "platform/platform.h"
 #include "sim/fake_controller.h"
 
 namespace {
 
+namespace plat = oz::plat;
+using Sock = plat::sock_t;
 using Clock = std::chrono::steady_clock;
 constexpr size_t kProgram = 1 << 20;
 constexpr size_t kUploadPdu = 1450;
@@ -31,18 +27,18 @@ constexpr size_t kHeader = 10;
 
 double seconds(Clock::time_point a) { return std::chrono::duration<double>(Clock::now() - a).count(); }
 
-bool readAll(int s, uint8_t* p, size_t n) {
+bool readAll(Sock s, uint8_t* p, size_t n) {
   while (n > 0) {
-    ssize_t r = recv(s, p, n, 0);
+    int r = plat::sock_recv(s, p, int(n), 0);
     if (r <= 0) return false;
     p += r;
     n -= size_t(r);
   }
   return true;
 }
-bool writeAll(int s, const uint8_t* p, size_t n) {
+bool writeAll(Sock s, const uint8_t* p, size_t n) {
   while (n > 0) {
-    ssize_t r = send(s, p, n, MSG_NOSIGNAL);
+    int r = plat::sock_send(s, p, int(n), 0);
     if (r <= 0) return false;
     p += r;
     n -= size_t(r);
@@ -51,28 +47,26 @@ bool writeAll(int s, const uint8_t* p, size_t n) {
 }
 
 // A connected loopback pair.
-void pair(int* a, int* b) {
-  int l = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(l, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-  socklen_t n = sizeof sa;
-  getsockname(l, reinterpret_cast<sockaddr*>(&sa), &n);
-  listen(l, 1);
-  *a = socket(AF_INET, SOCK_STREAM, 0);
-  connect(*a, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-  *b = accept(l, nullptr, nullptr);
-  close(l);
-  int one = 1;
-  setsockopt(*a, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  setsockopt(*b, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+Sock connectLoopback(uint16_t port) {
+  Sock s = plat::sock_create();
+  plat::sock_connect(s, plat::inet_parse("127.0.0.1"), plat::to_net16(port));
+  plat::sock_set_nodelay(s, true);
+  return s;
+}
+
+void pair(Sock* a, Sock* b) {
+  uint16_t port = 0;
+  Sock l = plat::sock_listen_loopback(0, &port);
+  *a = connectLoopback(port);
+  *b = plat::sock_accept(l);
+  plat::sock_close(l);
+  plat::sock_set_nodelay(*b, true);
 }
 
 // The raw stream: the sender writes header and body of each PDU, the
 // receiver reads the header and then the body, as a PDU reader must.
 double rawStream(size_t pdu) {
-  int tx, rx;
+  Sock tx, rx;
   pair(&tx, &rx);
   const auto t0 = Clock::now();
   std::thread sender([&] {
@@ -89,8 +83,8 @@ double rawStream(size_t pdu) {
   }
   sender.join();
   const double s = seconds(t0);
-  close(tx);
-  close(rx);
+  plat::sock_close(tx);
+  plat::sock_close(rx);
   return s;
 }
 
@@ -101,39 +95,30 @@ double rawStream(size_t pdu) {
 class LeanPeer {
  public:
   LeanPeer() {
-    listen_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listen_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-    socklen_t n = sizeof sa;
-    getsockname(listen_, reinterpret_cast<sockaddr*>(&sa), &n);
-    port_ = ntohs(sa.sin_port);
-    listen(listen_, 4);
+    listen_ = plat::sock_listen_loopback(0, &port_);
     acceptor_ = std::thread([this] {
       for (int i = 0; i < 2; ++i) {
-        int c = accept(listen_, nullptr, nullptr);
-        if (c < 0) return;
-        int one = 1;
-        setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        Sock c = plat::sock_accept(listen_);
+        if (c == plat::kBadSock) return;
+        plat::sock_set_nodelay(c, true);
         conns_.emplace_back([this, c] { serve(c); });
       }
     });
   }
   ~LeanPeer() {
-    shutdown(listen_, SHUT_RDWR);
-    close(listen_);
+    plat::sock_shutdown(listen_);
+    plat::sock_close(listen_);
     acceptor_.join();
     for (auto& t : conns_) t.join();
   }
   uint16_t port() const { return port_; }
 
  private:
-  void send(int c, uint8_t type, uint8_t dir, const std::vector<uint8_t>& body) {
+  void send(Sock c, uint8_t type, uint8_t dir, const std::vector<uint8_t>& body) {
     auto p = oz::sim::make_pdu(cfg_.version, type, dir, body);
     writeAll(c, p.data(), p.size());
   }
-  void serve(int c) {
+  void serve(Sock c) {
     std::vector<uint8_t> body(8192);
     uint8_t hdr[kHeader];
     std::vector<uint8_t> data_pdu, end_pdu;
@@ -180,11 +165,11 @@ class LeanPeer {
         default: break;   // data, acknowledgements
       }
     }
-    close(c);
+    plat::sock_close(c);
   }
   oz::sim::FakeConfig cfg_ = oz::sim::FakeConfig::standard();
-  int listen_;
-  uint16_t port_;
+  Sock listen_;
+  uint16_t port_ = 0;
   std::thread acceptor_;
   std::vector<std::thread> conns_;
 };
@@ -242,10 +227,7 @@ void bestOf(int runs, A&& a, B&& b, double* ta, double* tb) {
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 15;
-  cpu_set_t one;
-  CPU_ZERO(&one);
-  CPU_SET(0, &one);
-  if (sched_setaffinity(0, sizeof one, &one) != 0) std::perror("sched_setaffinity");
+  if (!plat::pin_to_cpu(0)) std::perror("pin_to_cpu");
 
   LeanPeer peer;
   uint16_t h = 0;

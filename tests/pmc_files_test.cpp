@@ -108,7 +108,8 @@ TEST_F(SememCalls, WindowTestsBeforeSending) {
 
 TEST_F(SememCalls, EmptyFileMeansNoWindow) {
   const std::string dir = scratch("semem-empty");
-  ::mkdir((dir + "/ozlib").c_str(), 0777);
+  bool existed = false;
+  oz::plat::make_dir(dir + "/ozlib", &existed);
   std::ofstream(dir + "/ozlib/semem.cfg") << "";
   oz::plat::set_env("OZLIB_SYSDIR", dir.c_str());
   pmcio::semem_reload();
@@ -150,7 +151,8 @@ TEST_F(SememCalls, MemoryCallsSplitByItemSize) {
 
 TEST(AlarmTexts, IniReplacesOnlyItsKeysAndCutsLongTexts) {
   const std::string dir = scratch("alarm-ini");
-  ::mkdir((dir + "/Ozlib").c_str(), 0777);
+  bool existed = false;
+  oz::plat::make_dir(dir + "/Ozlib", &existed);
   std::ofstream(dir + "/Ozlib/ozpmcalm.ini")
       << "[OTHERS]\nER01=Custom text\nER02=" << std::string(300, 'z') << "\n";
   oz::plat::set_env("OZLIB_SYSDIR", dir.c_str());
