@@ -381,6 +381,9 @@ TEST_F(LogTest, HeaderLockExcludesAnotherDescriptorOfThisProcess) {
 }
 
 TEST(PlatformSettings, OnlyKnownValuesUnderTheirOwnHiveAreRead) {
+#ifdef _WIN32
+  GTEST_SKIP() << "settings come from the registry there";
+#endif
   using oz::plat::Hive;
   set_env("OZLIB_SOCKGETINTERVAL", "250");
   set_env("OZLIB_ALTERNATIVEDRIVE", "2");

@@ -156,7 +156,8 @@ TEST(AlarmTexts, IniReplacesOnlyItsKeysAndCutsLongTexts) {
   std::ofstream(dir + "/Ozlib/ozpmcalm.ini")
       << "[OTHERS]\nER01=Custom text\nER02=" << std::string(300, 'z') << "\n";
   oz::plat::set_env("OZLIB_SYSDIR", dir.c_str());
-  EXPECT_EQ(dir + "/Ozlib/ozpmcalm.ini", pmcio::alarm_ini_path());
+  const char sep = oz::plat::path_sep();
+  EXPECT_EQ(dir + sep + "Ozlib" + sep + "ozpmcalm.ini", pmcio::alarm_ini_path());
   pmcio::alarm_texts_reload();
   const auto& t = pmcio::alarm_texts();
   EXPECT_STREQ("Custom text", t[1].data());

@@ -189,6 +189,7 @@ std::string windows_dir() {
 }
 
 std::string system_dir() {
+  if (std::string d; env_dir("OZLIB_SYSDIR", &d)) return d;
   char buf[MAX_PATH + 1] = {};
   UINT n = GetSystemDirectoryA(buf, sizeof buf);
   return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
