@@ -182,15 +182,36 @@ void log_call_error(const Handle& h, const char* fn, const ErrObj& e,
 
 // ---- the frame --------------------------------------------------------------------
 
+// The frame's entry: the handle test and the broken-circuit short cut.
+// Returns the record, or null with *code set to what the call returns.
+inline Handle* enter_frame(uint16_t hn, int16_t* code) {
+  Handle* h = find_valid_handle(hn);
+  if (h == nullptr) {
+    *code = EW_BADHANDLE;
+    return nullptr;
+  }
+  if (h->has(kBroken)) {
+    record_error(*h, EW_CIRCUIT, 10, 0, kClassCnc);
+    *code = EW_CIRCUIT;
+    return nullptr;
+  }
+  return h;
+}
+
+// The error line with the call's arguments, formatted only here.
+template <class A>
+void log_error_line(const Handle& h, const char* fn, const ErrObj& e, const A& a) {
+  log_call_error(h, fn, e, [](std::ostream& os, const void* p) {
+    static_cast<const A*>(p)->print(os);
+  }, &a);
+}
+
 template <class A, class F>
 int16_t call(uint16_t hn, const char* fn, const A& a, F&& body) {
-  Handle* hp = find_valid_handle(hn);
-  if (hp == nullptr) return EW_BADHANDLE;
+  int16_t early = 0;
+  Handle* hp = enter_frame(hn, &early);
+  if (hp == nullptr) return early;
   Handle& h = *hp;
-  if (h.has(kBroken)) {
-    record_error(h, EW_CIRCUIT, 10, 0, kClassCnc);
-    return EW_CIRCUIT;
-  }
   try {
     Call c(h);
     if constexpr (std::is_void_v<std::invoke_result_t<F, Call&>>) {
@@ -200,10 +221,7 @@ int16_t call(uint16_t hn, const char* fn, const A& a, F&& body) {
       return int16_t(body(c));
     }
   } catch (const ErrObj& e) {
-    if (log_on(1))
-      log_call_error(h, fn, e, [](std::ostream& os, const void* p) {
-        static_cast<const A*>(p)->print(os);
-      }, &a);
+    if (log_on(1)) log_error_line(h, fn, e, a);
     record_error(h, e);
     return e.code;
   }

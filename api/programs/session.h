@@ -22,12 +22,10 @@ enum class Report {
 
 template <class A, class F>
 int16_t session_call(uint16_t hn, const char* fn, const A& a, Report how, F&& body) {
-  if (!is_valid_handle(hn)) return EW_BADHANDLE;
-  Handle& h = *find_handle(hn);
-  if (h.has(kBroken)) {
-    record_error(h, EW_CIRCUIT, 10, 0, kClassCnc);
-    return EW_CIRCUIT;
-  }
+  int16_t early = 0;
+  Handle* hp = enter_frame(hn, &early);
+  if (hp == nullptr) return early;
+  Handle& h = *hp;
   try {
     return int16_t(body(h));
   } catch (const ErrObj& e) {
@@ -41,10 +39,7 @@ int16_t session_call(uint16_t hn, const char* fn, const A& a, Report how, F&& bo
       if (e.code == 0 || (how == Report::Dnc && e.code == EW_CANCELLED)) level = 2;
     }
     if (rec) record_error(h, e);
-    if (log_on(level))
-      log_call_error(h, fn, r, [](std::ostream& os, const void* p) {
-        static_cast<const A*>(p)->print(os);
-      }, &a);
+    if (log_on(level)) log_error_line(h, fn, r, a);
     return r.code;
   }
 }
