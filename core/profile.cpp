@@ -30,7 +30,7 @@ bool same(std::string_view a, std::string_view b) {
 size_t put(std::string_view v, char* out, size_t size) {
   if (size == 0 || out == nullptr) return 0;
   const size_t n = v.size() < size - 1 ? v.size() : size - 1;
-  std::memcpy(out, v.data(), n);
+  if (n) std::memcpy(out, v.data(), n);   // an empty view may hold no pointer at all
   out[n] = '\0';
   return n;
 }
