@@ -93,9 +93,6 @@ class LogTest : public ::testing::Test {
   }
 
   void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "the log is steered through environment settings only on POSIX";
-#endif
     base();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "." + info->name() + "-" +
@@ -131,10 +128,15 @@ TEST_F(LogTest, CreatedFileIsHeaderThenBlankRecords) {
   EXPECT_EQ(b[1], '\x00');
   EXPECT_EQ(b.find_first_not_of(' ', 2), std::string::npos);
   // Every user of the machine writes into this directory.
+#ifndef _WIN32   // there the access list is what grants it, not mode bits
   EXPECT_EQ(fs::status(dir_ / "KORVA" / "Ozlib").permissions() & fs::perms::all, fs::perms::all);
+#endif
 }
 
 TEST_F(LogTest, LevelComesFromTheSettingAndFallsBackToOne) {
+#ifdef _WIN32
+  GTEST_SKIP() << "these settings come from the registry there";
+#endif
   struct Row {
     const char* setting;
     int32_t level;
@@ -153,6 +155,9 @@ TEST_F(LogTest, LevelComesFromTheSettingAndFallsBackToOne) {
 }
 
 TEST_F(LogTest, AlternativeDriveChoosesTheDirectory) {
+#ifdef _WIN32
+  GTEST_SKIP() << "these settings come from the registry there";
+#endif
   struct Row {
     const char* setting;
     const char* relative;   // nullptr: no log at all
