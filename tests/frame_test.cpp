@@ -235,6 +235,25 @@ TEST_F(Sock1, EndRequestLetsOtherHandlesThrough) {
   t.join();
 }
 
+TEST_F(Sock1, EndRequestGivesUpWhenTheCircuitBreaksMeanwhile) {
+  uint16_t h = open();
+  fake.on_pdu(27, [](sim::Conn&, const sim::ReceivedPdu&) {});   // never answered
+  std::thread t([&] {
+    uint16_t g = open();
+    plat::sleep_ms(50);
+    EXPECT_EQ(EW_SUCCESS, cnc_resetconnect(g));
+    cnc_freelibhndl(g);
+  });
+  try {
+    exchange(h, 27);   // waits without limit until the circuit is gone
+    ADD_FAILURE();
+  } catch (const ErrObj& e) {
+    EXPECT_EQ(EW_CIRCUIT, e.code);
+    EXPECT_EQ(10, e.detail);
+  }
+  t.join();
+}
+
 // ---- rows of single-request exports ------------------------------------------------
 
 TEST_F(Frame, EveryListedRowSendsItsCommandsAndCopiesBounded) {

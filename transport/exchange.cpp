@@ -69,8 +69,11 @@ void exchangeOnSock1(Handle& h, PDU& pdu, uint8_t type, Lock& cl, bool& aborted)
       // The wait ends early when the answer comes: sleeping the whole pass
       // would add its length to every session end.
       cl.release();
-      if (plat::sock_select(plat::sock_t(c.sock1.number()), 0, 0, 4000) < 0) plat::sleep_ms(4);
+      if (!c.sock1.waitReadable(4)) plat::sleep_ms(4);
       cl.acquire(plat::kInfinite);
+      // Another handle may have broken the circuit while the lock was free;
+      // with no time limit this wait would otherwise never end.
+      if (h.has(kBroken)) raise_error(EW_CIRCUIT, 10);
     } else {
       plat::sleep_ms(2);
     }

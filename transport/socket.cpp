@@ -182,6 +182,11 @@ bool Socket::select(int event, uint32_t timeout_sec) {
 
 bool Socket::pollNow(int event) { return select(event, 0); }
 
+bool Socket::waitReadable(uint32_t ms) {
+  if (rx_pos_ < rx_len_) return true;
+  return plat::sock_select(sock_, 0, ms / 1000, (ms % 1000) * 1000) > 0;
+}
+
 void Socket::discardPending() {
   rx_pos_ = rx_len_ = 0;
   // Bounded: a peer that keeps streaming cannot hold the caller here.

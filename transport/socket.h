@@ -32,6 +32,9 @@ class Socket {
   int receive(void* buf, int n, int flags = 0);         // bytes read; 0 nothing yet
   bool select(int event, uint32_t timeout_sec);         // 0 read, 1 write, 2 except
   bool pollNow(int event);                              // select with limit 0
+  // Waits up to ms for data, counting what was read ahead; never raises:
+  // false on a time-out or a failed wait alike.
+  bool waitReadable(uint32_t ms);
   // Drops what was received but not yet read and what is waiting on the
   // socket now, without waiting: after a malformed header the rest of that
   // PDU would otherwise be taken for the next reply's header.
