@@ -12,7 +12,7 @@
 #include "ozlib.h"
 #include "platform/platform.h"
 #include "sim/fake_controller.h"
-#include "transport/be.h"
+#include "base/be.h"
 
 using namespace oz;
 using Clock = std::chrono::steady_clock;

@@ -15,10 +15,10 @@
 #include <tuple>
 #include <type_traits>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "core/handle.h"
-#include "core/log.h"
-#include "transport/exchange.h"
+#include "base/log.h"
+#include "core/exchange.h"
 #include "transport/wire.h"
 
 namespace oz {
@@ -191,7 +191,7 @@ inline Handle* enter_frame(uint16_t hn, int16_t* code) {
     return nullptr;
   }
   if (h->has(kBroken)) {
-    record_error(*h, EW_CIRCUIT, 10, 0, kClassCnc);
+    record_error(*h, EW_CIRCUIT, circuit_detail::kBroken, 0, kClassCnc);
     *code = EW_CIRCUIT;
     return nullptr;
   }

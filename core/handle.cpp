@@ -1,6 +1,6 @@
 #include "core/handle.h"
 
-#include "core/log.h"
+#include "base/log.h"
 
 namespace oz {
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <mutex>
 
-#include "core/errors.h"
+#include "base/errors.h"
 #include "transport/circuit.h"
 
 namespace oz {
@@ -32,7 +32,7 @@ class Handle {
   uint32_t owner;
   uint32_t flags = 0;
   ErrStore cnc_err, pmc_err, abort_err;
-  uint8_t xfer_buf[1450];
+  uint8_t xfer_buf[kTransferPiece];
   uint32_t xfer_pos = 0, xfer_held = 0, xfer_total = 0, xfer_delivered = 0;
   SockPair* circuit = nullptr;
   int32_t timeout = 0;

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "api/state/data_scaled.h"
+#include "base/scaled.h"
 #include "sim/data_wire.h"
 #include "sim/machine.h"
 

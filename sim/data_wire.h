@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sim/fake_controller.h"
-#include "transport/be.h"
+#include "base/be.h"
 
 namespace oz::sim::data {
 

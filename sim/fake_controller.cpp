@@ -12,14 +12,14 @@
 #include <utility>
 
 #include "platform/platform.h"
-#include "transport/be.h"
+#include "base/be.h"
+#include "base/protocol.h"
 
 namespace oz::sim {
 
 namespace {
 
-constexpr uint8_t kInitiate = 1, kClose = 2, kRequest = 33;
-constexpr size_t kHeader = 10, kRbHeader = 28, kReplyRbHeader = 16;
+constexpr size_t kHeader = kPduHeader, kRbHeader = kRbRequestHeader, kReplyRbHeader = kRbReplyHeader;
 // Result words of the built-in answers.
 constexpr int16_t kUnregistered = 1, kNoSuchPath = 3, kMalformedRequest = 5;
 
@@ -613,19 +613,19 @@ void FakeController::Impl::register_builtins() {
     const auto& s = cfg.paths[q.path - 1].sysinfo;
     return RbReply().bytes(s.data(), s.size());
   };
-  rb[{1, 24}] = sysinfo;
+  rb[{kClassCnc, kCmdSysInfo}] = sysinfo;
   // The client scrambles with the key words it was sent, so unscramble with
   // those, overrides included.
   const uint16_t k44 = init_reply.size() >= 48 ? be::get16(&init_reply[44]) : 0;
   const uint16_t k46 = init_reply.size() >= 48 ? be::get16(&init_reply[46]) : 0;
-  rb[{1, 833}] = [this, sysinfo, k44, k46](const RbRequest& q) {
+  rb[{kClassCnc, kCmdIdString}] = [this, sysinfo, k44, k46](const RbRequest& q) {
     if (q.data.size() >= 8) {
       std::lock_guard<std::mutex> l(mu);
       ids.push_back(unscramble_id(q.data.data(), k44, k46));
     }
     return sysinfo(q);
   };
-  rb[{1, 140}] = [this](const RbRequest&) {
+  rb[{kClassCnc, kCmdKindInfo}] = [this](const RbRequest&) {
     return RbReply().u16(cfg.info140[0]).u16(cfg.info140[1]);
   };
 }

@@ -42,9 +42,9 @@
 #include <string>
 #include <vector>
 
-namespace oz::sim {
+#include "base/protocol.h"
 
-constexpr uint32_t kPduMark = 0xA0A0A0A0u;
+namespace oz::sim {
 
 // The 18-byte system-information record as it travels: two big-endian words,
 // then 14 characters (CNC type 2, machine type 2, series 4, version 4, axes 2).

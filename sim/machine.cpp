@@ -78,17 +78,17 @@ void Machine::install_builtins() {
     const auto& s = paths[q.path - 1].sysinfo;
     return RbReply().bytes(s.data(), s.size());
   };
-  on(1, 24, sysinfo);
+  on(kClassCnc, kCmdSysInfo, sysinfo);
   // Clients scramble with the key words they were sent, so unscramble with
   // those of the initiate reply.
   const auto init = initiate_reply(server_->config());
   const uint16_t k44 = init.size() >= 48 ? uint16_t(init[44] << 8 | init[45]) : 0;
   const uint16_t k46 = init.size() >= 48 ? uint16_t(init[46] << 8 | init[47]) : 0;
-  on(1, 833, [sysinfo, k44, k46](Machine& m, const RbRequest& q) {
+  on(kClassCnc, kCmdIdString, [sysinfo, k44, k46](Machine& m, const RbRequest& q) {
     if (q.data.size() >= 8) m.ids_.push_back(unscramble_id(q.data.data(), k44, k46));
     return sysinfo(m, q);
   });
-  on(1, 140, [](Machine& m, const RbRequest&) {
+  on(kClassCnc, kCmdKindInfo, [](Machine& m, const RbRequest&) {
     const auto& w = m.server().config().info140;
     return RbReply().u16(w[0]).u16(w[1]);
   });

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "api/pmc/areas.h"
+#include "base/pmc_areas.h"
 #include "sim/machine.h"
 #include "sim/pmc_state.h"
 

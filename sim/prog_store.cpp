@@ -8,7 +8,7 @@
 #include <string>
 
 #include "sim/machine.h"
-#include "transport/be.h"
+#include "base/be.h"
 
 namespace oz::sim {
 namespace {

@@ -1,6 +1,6 @@
 // Macro variables: value forms and their conversions, area clipping, chunking,
 // the local-variable rules and the info calls.
-#include "api/state/data_scaled.h"
+#include "base/scaled.h"
 #include "tests/data_support.h"
 
 namespace oz::test {

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "platform/platform.h"
-#include "transport/be.h"
+#include "base/be.h"
 
 namespace oz::sim {
 namespace {

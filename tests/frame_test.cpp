@@ -7,7 +7,7 @@
 
 #include "core/listed.h"
 #include "tests/support.h"
-#include "transport/exchange.h"
+#include "core/exchange.h"
 
 // Counts operator new calls made by this thread, to prove the request path
 // allocates nothing.

@@ -1,7 +1,7 @@
 // The log file is read by people and tools long after the process that wrote
 // it has gone, and is written by several processes at once, so these tests
 // look at the file's bytes rather than at the writer's intentions.
-#include "core/log.h"
+#include "base/log.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "core/frame.h"
 #include "sim/machine.h"
 #include "tests/support.h"
-#include "transport/be.h"
+#include "base/be.h"
 
 namespace oz::test {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "api/pmc/alarm_msgs.h"
 #include "api/pmc/semem.h"
-#include "core/profile.h"
+#include "base/profile.h"
 #include "tests/support.h"
 
 namespace oz::test {

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/protocol.h"
 #include "core/handle.h"
-#include "core/log.h"
+#include "base/log.h"
 #include "ozlib.h"
 #include "platform/platform.h"
 #include "sim/fake_controller.h"
@@ -54,7 +55,7 @@ class FakeTest : public ::testing::Test {
   std::vector<sim::RbRequest> sent() const {
     std::vector<sim::RbRequest> out;
     for (auto& r : fake.requests())
-      if (r.cmd != 24 && r.cmd != 833 && r.cmd != 140) out.push_back(r);
+      if (r.cmd != kCmdSysInfo && r.cmd != kCmdIdString && r.cmd != kCmdKindInfo) out.push_back(r);
     return out;
   }
   sim::FakeController fake;

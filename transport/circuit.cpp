@@ -1,6 +1,6 @@
 #include "transport/circuit.h"
 
-#include "core/log.h"
+#include "base/log.h"
 
 namespace oz {
 
@@ -111,7 +111,7 @@ void SockPair::transact(Socket& s, int32_t timeout, PDU& pdu, uint8_t type) {
       receivePDU(pdu, s, timeout, 0);
       if (pdu.type() == kClose) return;
     }
-    if (timeout > 0 && (plat::tick_ms() - start) / 1000u > uint32_t(timeout)) raise_error(EW_CIRCUIT, 9, 5);
+    if (timeout > 0 && (plat::tick_ms() - start) / 1000u > uint32_t(timeout)) raise_error(EW_CIRCUIT, circuit_detail::kReceiveTimeout, 5);
     plat::sleep_ms(1);
   }
 }
@@ -122,20 +122,20 @@ void SockPair::activate(int32_t timeout, const char* id_arg) {
     cl.acquire(plat::kInfinite);
     if (!active) {
       OZ_LOG(1) << "Socket has been broken in another thread blocking here.";
-      raise_error(EW_CIRCUIT, 10);
+      raise_error(EW_CIRCUIT, circuit_detail::kBroken);
     }
   } else if (!active) {
     PDU pdu;
     try {
       initPDU(pdu);
-      if (!sock1.create() || !sock2.create()) raise_error(EW_CIRCUIT, 1);
+      if (!sock1.create() || !sock2.create()) raise_error(EW_CIRCUIT, circuit_detail::kCreate);
       sock2.setNoDelay(true);
-      if (!sock1.connect(address, port, timeout)) raise_error(EW_CIRCUIT, 2);
+      if (!sock1.connect(address, port, timeout)) raise_error(EW_CIRCUIT, circuit_detail::kConnect);
       pdu.setDataSize(2);
       pdu.setWord(10, 1);
       transact(sock1, timeout, pdu, kInitiate);
       if (g_sock_get_interval != 0) plat::sleep_ms(g_sock_get_interval);
-      if (!sock2.connect(address, port, timeout)) raise_error(EW_CIRCUIT, 2);
+      if (!sock2.connect(address, port, timeout)) raise_error(EW_CIRCUIT, circuit_detail::kConnect);
       initPDU(pdu);
       pdu.setDataSize(2);
       pdu.setWord(10, 2);
@@ -214,16 +214,16 @@ void SockPair::readControllerInfo(const PDU& init, const char* id_arg, int32_t t
     if (config.pathWord(i + 1, 0) == 0) continue;
     if (i == 0 && id_arg != nullptr) {
       idComparisonValue(id_arg, id);
-      buildRB(rb, 1, 1, 833, 0, 0, 0, 0, 0, 8);
+      buildRB(rb, kClassCnc, 1, kCmdIdString, 0, 0, 0, 0, 0, 8);
       scrambleId(id, config.word(38), config.word(40), rb + kRbRequestHeader);
     } else {
-      buildRB(rb, 1, uint16_t(i + 1), 24, 0, 0, 0, 0, 0, 0);
+      buildRB(rb, kClassCnc, uint16_t(i + 1), kCmdSysInfo, 0, 0, 0, 0, 0, 0);
     }
     addRB(pdu, rb);
   }
   const bool want140 = old && kind == 2;
   if (want140) {
-    buildRB(rb, 1, 1, 140, 0, 0, 0, 0, 0, 0);
+    buildRB(rb, kClassCnc, 1, kCmdKindInfo, 0, 0, 0, 0, 0, 0);
     addRB(pdu, rb);
   }
   if (pdu.dataSize() == 0) return;

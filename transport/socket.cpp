@@ -3,8 +3,8 @@
 #include <cstring>
 #include <iomanip>
 
-#include "core/errors.h"
-#include "core/log.h"
+#include "base/errors.h"
+#include "base/log.h"
 
 namespace oz {
 
@@ -48,7 +48,7 @@ uint32_t getInetAddr(const char* host) {
   uint32_t err = 0;
   if (!plat::resolve_host(host, &a, &err)) {
     OZ_LOG(1) << "Error: gethostbyname(" << (host ? host : "") << "): " << err;
-    raise_error(EW_CIRCUIT, 7, uint16_t(err));
+    raise_error(EW_CIRCUIT, circuit_detail::kResolve, uint16_t(err));
   }
   return a;
 }
@@ -118,14 +118,14 @@ int Socket::settle(int r, bool sending, const void* buf, int n, int flags) {
   if (r == 0) {
     OZ_LOG(1) << "EOF: " << op << "(socket)(" << sock_ << ", " << buf << ", " << n << ", "
               << flags << ")";
-    raise_error(EW_CIRCUIT, 11, sending ? 1 : 2);
+    raise_error(EW_CIRCUIT, circuit_detail::kPeerClosed, sending ? 1 : 2);
   }
   if (r < 0) {
     last_error_ = plat::net_error();
     if (!plat::err_would_block(last_error_)) {
       OZ_LOG(1) << "Error: " << op << "(socket)(" << sock_ << ", " << buf << ", " << n << ", "
                 << flags << "): " << last_error_;
-      raise_error(EW_CIRCUIT, sending ? 3 : 4, uint16_t(last_error_));
+      raise_error(EW_CIRCUIT, sending ? circuit_detail::kSend : circuit_detail::kReceive, uint16_t(last_error_));
     }
     r = 0;
   }
@@ -161,7 +161,7 @@ bool Socket::readReady(uint32_t sec, uint32_t usec) {
     last_error_ = plat::net_error();
     OZ_LOG(1) << "Error: select(" << sock_ << ", " << plat::sock_fdset_address() << ") of event"
               << 0 << ": " << last_error_;
-    raise_error(EW_CIRCUIT, 5, uint16_t(last_error_));
+    raise_error(EW_CIRCUIT, circuit_detail::kSelect, uint16_t(last_error_));
   }
   return r > 0;
 }
@@ -175,7 +175,7 @@ bool Socket::select(int event, uint32_t timeout_sec) {
     last_error_ = plat::net_error();
     OZ_LOG(1) << "Error: select(" << sock_ << ", " << plat::sock_fdset_address() << ") of event"
               << event << ": " << last_error_;
-    raise_error(EW_CIRCUIT, 5, uint16_t(last_error_));
+    raise_error(EW_CIRCUIT, circuit_detail::kSelect, uint16_t(last_error_));
   }
   return r > 0;
 }

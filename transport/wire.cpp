@@ -2,7 +2,7 @@
 
 #include <iomanip>
 
-#include "core/log.h"
+#include "base/log.h"
 #include "platform/platform.h"
 #include "transport/socket.h"
 
@@ -52,15 +52,15 @@ int addRB(PDU& pdu, const uint8_t* rb, int prefix) {
 
 const uint8_t* findRB(const PDU& pdu, int n, int prefix) {
   const uint16_t size = pdu.dataSize();
-  if (size < prefix + 2 || n < 0 || n >= be::get16(pdu.body() + prefix)) raise_error(EW_FRAMING, 3);
+  if (size < prefix + 2 || n < 0 || n >= be::get16(pdu.body() + prefix)) raise_error(EW_FRAMING, framing_detail::kNoSuchRb);
   int off = prefix + 2;
   for (int i = 0;; ++i) {
     // Bounded by the received body even for PDU types whose RB list the
     // framing check did not walk.
-    if (off + kRbReplyHeader > size) raise_error(EW_FRAMING, 7, 4);
+    if (off + kRbReplyHeader > size) raise_error(EW_FRAMING, framing_detail::kBadSize, 4);
     const uint8_t* rb = pdu.body() + off;
     uint16_t rb_size = be::get16(rb);
-    if (rb_size < kRbReplyHeader || off + rb_size > size) raise_error(EW_FRAMING, 7, 4);
+    if (rb_size < kRbReplyHeader || off + rb_size > size) raise_error(EW_FRAMING, framing_detail::kBadSize, 4);
     if (i == n) return rb;
     off += rb_size;
   }
@@ -148,7 +148,7 @@ void sendPDU(PDU& pdu, Socket& s, int32_t timeout, uint8_t type, uint8_t directi
     if (expired(timeout, last)) {
       OZ_LOG(1) << "Timeout: send(PDU)(" << s.number() << ", " << timeout << ", "
                 << unsigned(type) << ", " << unsigned(direction) << ")";
-      raise_error(EW_CIRCUIT, 8, 1);
+      raise_error(EW_CIRCUIT, circuit_detail::kSendTimeout, 1);
     }
     plat::sleep_ms(0);
   }
@@ -165,7 +165,7 @@ void receivePDU(PDU& pdu, Socket& s, int32_t timeout, uint8_t expected) {
     if (!readExact(s, pdu.b, kPduHeader, timeout, 1)) {
       OZ_LOG(1) << "Timeout: recv(PDU header)(" << s.number() << ", " << timeout << ", "
                 << unsigned(expected) << ")";
-      raise_error(EW_CIRCUIT, 9, 1);
+      raise_error(EW_CIRCUIT, circuit_detail::kReceiveTimeout, 1);
     }
     const uint32_t mark = be::get32(pdu.b);
     if (mark != kPduMark) {
@@ -175,7 +175,7 @@ void receivePDU(PDU& pdu, Socket& s, int32_t timeout, uint8_t expected) {
             << mark << ") incorrect.";
         });
       s.discardPending();
-      raise_error(EW_FRAMING, 4);
+      raise_error(EW_FRAMING, framing_detail::kBadMark);
     }
     const uint16_t size = pdu.dataSize();
     const int mtu = mtuForVersion(pdu.version());
@@ -186,7 +186,7 @@ void receivePDU(PDU& pdu, Socket& s, int32_t timeout, uint8_t expected) {
             l << ": PDU data size(" << size << ") is larger than MTU" << "(" << mtu << ").";
           });
         s.discardPending();
-        raise_error(EW_FRAMING, 7, 1);
+        raise_error(EW_FRAMING, framing_detail::kBadSize, 1);
       }
     };
     if (expected != 0 && pdu.type() != expected) {
@@ -199,7 +199,7 @@ void receivePDU(PDU& pdu, Socket& s, int32_t timeout, uint8_t expected) {
       if (!readExact(s, pdu.body(), size, timeout, 0)) {
         OZ_LOG(1) << "Timeout-1: recv(PDU body)(" << s.number() << ", " << timeout << ", "
                   << unsigned(expected) << ")";
-        raise_error(EW_CIRCUIT, 9, 2);
+        raise_error(EW_CIRCUIT, circuit_detail::kReceiveTimeout, 2);
       }
       continue;
     }
@@ -208,13 +208,13 @@ void receivePDU(PDU& pdu, Socket& s, int32_t timeout, uint8_t expected) {
       if (log_on(1))
         header_err([&](std::ostream& l) { l << ": PDU direction(" << char(dir) << ") incorrect"; });
       s.discardPending();
-      raise_error(EW_FRAMING, 6);
+      raise_error(EW_FRAMING, framing_detail::kBadDirection);
     }
     check_mtu();
     if (!readExact(s, pdu.body(), size, timeout, 0)) {
       OZ_LOG(1) << "Timeout-2: recv(PDU body)(" << s.number() << ", " << timeout << ", "
                 << unsigned(expected) << ")";
-      raise_error(EW_CIRCUIT, 9, 2);
+      raise_error(EW_CIRCUIT, circuit_detail::kReceiveTimeout, 2);
     }
     const uint8_t type = pdu.type();
     if (dir == kDirResponse && type == kInitiate) {
@@ -229,20 +229,20 @@ void receivePDU(PDU& pdu, Socket& s, int32_t timeout, uint8_t expected) {
           body_err([&](std::ostream& l) {
             l << ": PDU size(" << size << ") mismatch at initiate time";
           });
-        raise_error(EW_FRAMING, 7, 2);
+        raise_error(EW_FRAMING, framing_detail::kBadSize, 2);
       }
     }
     if (dir == kDirResponse && type == kRequest) {
       if (size < 2) {
         if (log_on(1))
           body_err([&](std::ostream& l) { l << ": PDU data size(" << size << ") is less than 2"; });
-        raise_error(EW_FRAMING, 7, 3);
+        raise_error(EW_FRAMING, framing_detail::kBadSize, 3);
       }
       const uint16_t count = be::get16(pdu.body());
       if (count == 0) {
         if (log_on(1))
           body_err([&](std::ostream& l) { l << ": RB count(" << count << ") incorrect"; });
-        raise_error(EW_FRAMING, 3);
+        raise_error(EW_FRAMING, framing_detail::kNoSuchRb);
       }
       uint32_t sum = 2;
       for (uint16_t i = 0; i < count; ++i) {
@@ -259,14 +259,14 @@ void receivePDU(PDU& pdu, Socket& s, int32_t timeout, uint8_t expected) {
           body_err([&](std::ostream& l) {
             l << ": sum of RB size(" << sum << ") is larger than total(" << size << ")";
           });
-        raise_error(EW_FRAMING, 7, 4);
+        raise_error(EW_FRAMING, framing_detail::kBadSize, 4);
       }
       if (sum < size) {
         if (log_on(1))
           body_err([&](std::ostream& l) {
             l << ": sum of RB size(" << sum << ") is smaller than total(" << size << ")";
           });
-        raise_error(EW_FRAMING, 7, 5);
+        raise_error(EW_FRAMING, framing_detail::kBadSize, 5);
       }
     }
     if (dir == kDirError) {
@@ -278,7 +278,7 @@ void receivePDU(PDU& pdu, Socket& s, int32_t timeout, uint8_t expected) {
           l << ": type " << unsigned(type) << ": dir " << unsigned(dir) << ": loc " << loc
             << ": code " << int16_t(code) << " " << detail << " " << sub;
         });
-      if (type == kInitiate || type == kClose) raise_error(EW_FRAMING, 8, code);
+      if (type == kInitiate || type == kClose) raise_error(EW_FRAMING, framing_detail::kErrorResponse, code);
       raise_error(int16_t(code), detail, sub);
     }
     return;

@@ -5,34 +5,15 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/errors.h"
-#include "transport/be.h"
+#include "base/errors.h"
+#include "base/be.h"
+#include "base/protocol.h"
 
 namespace oz {
 
 class Socket;
 
-constexpr uint32_t kPduMark = 0xA0A0A0A0u;
-constexpr int kPduHeader = 10;
-constexpr int kPduBodyMax = 4950;
-constexpr int kPduBuffer = kPduHeader + kPduBodyMax;   // 4960
-constexpr int kRbRequestHeader = 28;
-constexpr int kRbReplyHeader = 16;
 constexpr int kPduClearedBody = 128;   // longest RB-list prefix (88) + count, rounded up
-
-enum PduType : uint8_t {
-  kInitiate = 1, kClose = 2,
-  kDownloadStart = 17, kDownloadData = 18, kDownloadEnd = 19, kDownloadAbort = 20,
-  kUploadStart = 21, kUploadData = 22, kUploadEnd = 23, kUploadAbort = 24,
-  kDncStart = 25, kDncData = 26, kDncEnd = 27, kDncAbort = 28,
-  kLockStat1 = 29, kProtBit1 = 30, kRequest = 33, kLockStat2 = 36, kProtBit2 = 37,
-};
-enum PduDir : uint8_t { kDirRequest = 1, kDirResponse = 2, kDirError = 3, kDirOneWay = 4 };
-
-// The largest body a received PDU may carry, by its version field.
-inline int mtuForVersion(uint16_t v) {
-  return v <= 2 ? 1450 : v == 3 ? 2910 : v == 4 ? 3470 : 4950;
-}
 
 struct PDU {
   uint8_t b[kPduBuffer];

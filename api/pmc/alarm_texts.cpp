@@ -1,7 +1,7 @@
 #include "api/pmc/alarm_msgs.h"
 
 #include "api/pmc/pmc.h"
-#include "core/profile.h"
+#include "base/profile.h"
 
 namespace oz::pmcio {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "api/pmc/areas.h"
+#include "base/pmc_areas.h"
 #include "core/frame.h"
 #include "platform/platform.h"
 

@@ -15,7 +15,7 @@ static_assert(sizeof(dncdgndt2_t) == 80 && offsetof(dncdgndt2_t, v3) == 68 &&
 namespace {
 
 constexpr Start kDnc{kDncOpen, kDncStart, "DNC"};
-constexpr int kDncChunk = 1450;
+constexpr int kDncChunk = kTransferPiece;
 constexpr int kDncText = 64;
 constexpr uint16_t kOldDncMax = 40959;
 

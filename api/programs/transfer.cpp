@@ -54,7 +54,7 @@ int32_t drainUpload(Handle& h, uint8_t* out, int32_t want, int32_t* length, bool
       case kUploadData:
         // The controller never sends more than the buffer holds; one that
         // does has broken the session, not the circuit.
-        if (pdu.dataSize() > kXferBuffer) finish(h, kUploadFinished, ErrObj(EW_FRAMING, 7));
+        if (pdu.dataSize() > kXferBuffer) finish(h, kUploadFinished, ErrObj(EW_FRAMING, framing_detail::kBadSize));
         std::memcpy(h.xfer_buf, pdu.body(), pdu.dataSize());
         h.xfer_pos = 0;
         h.xfer_held = pdu.dataSize();
@@ -93,7 +93,7 @@ int16_t uploadData(uint16_t hn, int32_t* length, void* data) {
       h.last_xfer_tick = 0;
       return EW_SUCCESS;
     }
-    const int16_t r = bufferWait(h, {kUploadAbort, kUploadFinished, ErrObj(EW_CIRCUIT, 9, 4),
+    const int16_t r = bufferWait(h, {kUploadAbort, kUploadFinished, ErrObj(EW_CIRCUIT, circuit_detail::kReceiveTimeout, 4),
                                      "cnc_upload3("});
     logBuffer(h, "cnc_upload3(", *length, data);
     return r;
@@ -152,7 +152,7 @@ int16_t downloadData(uint16_t hn, int32_t* length, const void* data) {
     }
     if (!canSendTransfer(h)) {
       const int16_t r = bufferWait(h, {kDownloadAbort, kDownloadStopped,
-                                       ErrObj(EW_CIRCUIT, 8, 2), "cnc_dwnload3("});
+                                       ErrObj(EW_CIRCUIT, circuit_detail::kSendTimeout, 2), "cnc_dwnload3("});
       logBuffer(h, "cnc_download3(", *length, data);
       return r;
     }

@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "api/state/data_common.h"
-#include "api/state/data_scaled.h"
+#include "base/scaled.h"
 
 using namespace oz;
 using namespace oz::data;

@@ -13,9 +13,17 @@
 #include "command.h"
 #include "sim_host.h"
 
-#include "platform/platform.h"
+#ifdef _WIN32
+#include <io.h>
+#define OZCLI_ISATTY(fd) _isatty(fd)
+#else
+#include <unistd.h>
+#define OZCLI_ISATTY(fd) isatty(fd)
+#endif
 
 namespace ozcli {
+
+bool is_terminal(int stream) { return OZCLI_ISATTY(stream == 2 ? 2 : 1) != 0; }
 
 std::string result_name(int16_t code) {
   switch (code) {
@@ -261,7 +269,7 @@ static void run_watch(const Cli& cli, Session& s, int count) {
   std::signal(SIGINT, ozcli_on_signal);
   std::signal(SIGTERM, ozcli_on_signal);
   const bool json_out = s.options().json;
-  const bool tty = oz::plat::is_terminal(1);
+  const bool tty = ozcli::is_terminal(1);
   for (int n = 0; !g_stop && (count <= 0 || n < count); ++n) {
     if (n > 0) {
       // Sleep in short steps so Ctrl-C ends the loop at once.

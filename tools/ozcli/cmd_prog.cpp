@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "command.h"
-#include "platform/platform.h"
 
 using namespace ozcli;
 
@@ -19,7 +18,7 @@ namespace {
 // A one-line bar, redrawn in place; silent when stderr is not a terminal.
 class Progress {
  public:
-  Progress(const char* what, size_t total) : what_(what), total_(total), on_(oz::plat::is_terminal(2)) {}
+  Progress(const char* what, size_t total) : what_(what), total_(total), on_(ozcli::is_terminal(2)) {}
   ~Progress() {
     if (on_ && drawn_) std::fputc('\n', stderr);
   }

@@ -38,6 +38,9 @@ using json = nlohmann::ordered_json;
 // The name of a result code ("EW_CIRCUIT"), or "EW_?" for one the header lacks.
 std::string result_name(int16_t code);
 
+// Whether standard output (1) or standard error (2) is a terminal.
+bool is_terminal(int stream);
+
 // A failed library call; main() prints it and exits non-zero.
 struct CallError : std::runtime_error {
   CallError(std::string function, int16_t code, bool has_detail, dtailerr_t detail);

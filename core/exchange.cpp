@@ -1,6 +1,6 @@
-#include "transport/exchange.h"
+#include "core/exchange.h"
 
-#include "core/log.h"
+#include "base/log.h"
 
 namespace oz {
 
@@ -13,7 +13,7 @@ void enter(Handle& h, Lock& cl, int log_level) {
   if (h.has(kBroken)) {
     OZ_LOG(log_level) << "Error: circuit was destoryed in another handle," << " sock1 = "
                       << h.circuit->sock1.number() << " sock2 = " << h.circuit->sock2.number();
-    raise_error(EW_CIRCUIT, 10);
+    raise_error(EW_CIRCUIT, circuit_detail::kBroken);
   }
 }
 
@@ -61,7 +61,7 @@ void exchangeOnSock1(Handle& h, PDU& pdu, uint8_t type, Lock& cl, bool& aborted)
     if (limit > 0 && (plat::tick_ms() - sent_at) / 1000u > uint32_t(limit)) {
       OZ_LOG(1) << "Timeout error: " << c.sock1.number() << ": expected packet was not reached"
                 << ": " << unsigned(type) << ": " << unsigned(pdu.type());
-      raise_error(EW_CIRCUIT, 9, 3);
+      raise_error(EW_CIRCUIT, circuit_detail::kReceiveTimeout, 3);
     }
     if (end_request) {
       // Other handles of the circuit keep exchanging while a transfer end is
@@ -73,7 +73,7 @@ void exchangeOnSock1(Handle& h, PDU& pdu, uint8_t type, Lock& cl, bool& aborted)
       cl.acquire(plat::kInfinite);
       // Another handle may have broken the circuit while the lock was free;
       // with no time limit this wait would otherwise never end.
-      if (h.has(kBroken)) raise_error(EW_CIRCUIT, 10);
+      if (h.has(kBroken)) raise_error(EW_CIRCUIT, circuit_detail::kBroken);
     } else {
       plat::sleep_ms(2);
     }

@@ -4,12 +4,10 @@
 #include <cstdint>
 #include <ostream>
 
+#include "base/protocol.h"
 #include "ozlib.h"
 
 namespace oz {
-
-constexpr uint16_t kClassCnc = 1;
-constexpr uint16_t kClassPmc = 2;
 
 class ErrObj {
  public:

@@ -1,4 +1,4 @@
-#include "core/profile.h"
+#include "base/profile.h"
 
 #include <cstring>
 #include <fstream>
