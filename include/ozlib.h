@@ -1522,6 +1522,26 @@ OZ_API int16_t OZ_CALL pmc_get_alarm_status(uint16_t h, int32_t selector, int32_
 
 /* ==== END pmc ==== */
 
+/* ==== BEGIN events-history: operation, alarm and message histories; servo and waveform sampling ==== */
+
+/* ==== END events-history ==== */
+
+/* ==== BEGIN events-unsolicited: unsolicited message service; screen display program and machine-data files ==== */
+
+/* ==== END events-unsolicited ==== */
+
+/* ==== BEGIN folders: program data folders; data server and Ethernet board settings ==== */
+
+/* ==== END folders ==== */
+
+/* ==== BEGIN machine-1: tool life, tool management, operator panel and switches, servo and spindle information, graphics ==== */
+
+/* ==== END machine-1 ==== */
+
+/* ==== BEGIN machine-2: memory backup sessions, C-executor files, protection, position sampling, raw memory, network boards ==== */
+
+/* ==== END machine-2 ==== */
+
 #ifdef __cplusplus
 }
 #endif

@@ -246,7 +246,7 @@ TEST_F(Macro, PcodeShortAreaFallsBackToEightByteElements) {
   EXPECT_EQ(100000, q[1].a1);
   EXPECT_EQ(100000, p.datano);
   EXPECT_EQ(5, p.mcr_val);
-  EXPECT_TRUE(untouchedFrom(&p, 4, 8));
+  EXPECT_TRUE(untouched(&p, 4, 8));
   // Served as 16-bit integers.
   fake.reply(1, 300, sim::RbReply().i16(-3));
   ASSERT_EQ(EW_SUCCESS, cnc_rdpmacro(h, 100000, &p));
@@ -352,7 +352,7 @@ TEST_F(Macro, Macror3PairsEachDoubleWithItsBlock) {
   EXPECT_EQ(1, n);
   EXPECT_DOUBLE_EQ(1.0, out[0].value);
   EXPECT_EQ(31, out[0].info[31]);
-  EXPECT_TRUE(untouchedFrom(&out[1], 0, sizeof out[1]));
+  EXPECT_TRUE(untouched(&out[1], 0, sizeof out[1]));
 }
 
 // ---- info -----------------------------------------------------------------------

@@ -56,7 +56,7 @@ TEST_F(Offset, TypeZeroIsSixteenBitOnTurningPathsOnly) {
   ASSERT_EQ(EW_SUCCESS, cnc_rdtofsr(h, 3, 0, 4, 12, &r));
   EXPECT_EQ(300, r.u.w[0]);
   EXPECT_EQ(400, r.u.w[1]);
-  EXPECT_TRUE(untouchedFrom(&r, 12, sizeof r));
+  EXPECT_TRUE(untouched(&r, 12, sizeof r));
   EXPECT_EQ(EW_RANGE, cnc_rdtofsr(h, 4, 0, 3, 100, &r));
 }
 
@@ -145,7 +145,7 @@ TEST_F(Offset, WorkOffsetRangeStoresTheDeliveredAxesOfEachGroup) {
   EXPECT_EQ(100, r->data[0]);
   EXPECT_EQ(104, r->data[4]);
   EXPECT_EQ(200, r->data[5]);
-  EXPECT_TRUE(untouchedFrom(mem.data(), 8 + 4 * 5 * 25, mem.size()));
+  EXPECT_TRUE(untouched(mem.data(), 8 + 4 * 5 * 25, mem.size()));
   fake.on(1, 298, [](const sim::RbRequest& q) { return numbered(q, 8); });
   EXPECT_EQ(EW_SIZE, cnc_rdfixofs(h, 1, -1, 30, 8 + 4 * 5 * 22 - 1, r));
   EXPECT_EQ(298, sent().back().cmd);
@@ -187,7 +187,7 @@ TEST_F(Offset, SingleWorkOffsetChecksTheAxisAndGoesThroughTheRange) {
   EXPECT_EQ(2, z.datano);
   EXPECT_EQ(-1, z.type);
   EXPECT_EQ(202, z.data[2]);
-  EXPECT_TRUE(untouchedFrom(&z, 16, sizeof z));
+  EXPECT_TRUE(untouched(&z, 16, sizeof z));
   z.datano = 3;
   z.type = 2;
   z.data[0] = 9;
@@ -261,7 +261,7 @@ TEST_F(Offset, ActiveFixtureMeasuredAndClear) {
   EXPECT_EQ(100, z.datano);
   EXPECT_EQ(-1, z.type);
   EXPECT_EQ(0xFFFF, z.data[0]);   // the word after the first value
-  EXPECT_TRUE(untouchedFrom(&z, 16, sizeof z));   // at most the maximum axis count
+  EXPECT_TRUE(untouched(&z, 16, sizeof z));   // at most the maximum axis count
   double a = 0, b = 0;
   ASSERT_EQ(EW_SUCCESS, cnc_rdzofsmes(h, 1, 2, 3, &a, &b));
   EXPECT_DOUBLE_EQ(4294967295.0, a);

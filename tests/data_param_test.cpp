@@ -58,7 +58,7 @@ TEST_P(ParamRead, SendsTheDialectCommandAndLaysValuesOutByType) {
   EXPECT_EQ(k.wantType, p.type);
   std::vector<uint8_t> got(reinterpret_cast<uint8_t*>(&p) + 4, reinterpret_cast<uint8_t*>(&p) + len);
   EXPECT_EQ(k.wantValues, got);
-  EXPECT_TRUE(untouchedFrom(&p, size_t(len), sizeof p));
+  EXPECT_TRUE(untouched(&p, size_t(len), sizeof p));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -101,7 +101,7 @@ TEST_F(Param, SpindleEntriesTakeTheSpindleCountExceptInThePackedDialect) {
   ASSERT_EQ(EW_SUCCESS, cnc_rdparam(h, 4500, -1, 4 + 8, &p));
   EXPECT_EQ(1, p.u.ldatas[0]);
   EXPECT_EQ(2, p.u.ldatas[1]);
-  EXPECT_TRUE(untouchedFrom(&p, 12, sizeof p));
+  EXPECT_TRUE(untouched(&p, 12, sizeof p));
   setDialect(h, kDialectPacked);
   ASSERT_EQ(EW_SIZE, cnc_rdparam(h, 4500, -1, 4 + 8, &p));   // three values now
   ASSERT_EQ(EW_SUCCESS, cnc_rdparam(h, 4500, -1, 4 + 12, &p));
@@ -144,7 +144,7 @@ TEST_F(Param, LengthIsTestedAfterTheReply) {
   EXPECT_EQ(1u, sent().size());
   EXPECT_EQ(EW_SIZE, cnc_rdparam(h, 1, 0, 7, &p));   // header fits, value does not
   EXPECT_EQ(1, p.datano);
-  EXPECT_TRUE(untouchedFrom(&p, 4, sizeof p));
+  EXPECT_TRUE(untouched(&p, 4, sizeof p));
   fake.reply(1, 141, sim::RbReply::fail(6, 1, 2));
   EXPECT_EQ(6, cnc_rdparam(h, 1, 0, 8, &p));
 }

@@ -24,22 +24,4 @@ class DataTest : public FakeTest {
   }
 };
 
-// Fills a caller structure with a sentinel so untouched bytes show.
-template <class T>
-void sentinel(T& v, uint8_t b = 0xEE) {
-  std::memset(static_cast<void*>(&v), b, sizeof v);
-}
-
-inline bool untouchedFrom(const void* p, size_t from, size_t to, uint8_t b = 0xEE) {
-  const auto* q = static_cast<const uint8_t*>(p);
-  for (size_t i = from; i < to; ++i)
-    if (q[i] != b) return false;
-  return true;
-}
-
-inline int32_t be32(const std::vector<uint8_t>& d, size_t off) {
-  return int32_t(uint32_t(d[off]) << 24 | uint32_t(d[off + 1]) << 16 | uint32_t(d[off + 2]) << 8 | d[off + 3]);
-}
-inline int16_t be16(const std::vector<uint8_t>& d, size_t off) { return int16_t(d[off] << 8 | d[off + 1]); }
-
 }  // namespace oz::test

@@ -3,7 +3,6 @@
 // caller's structures, argument tests before sending.
 #include <cstring>
 
-#include "tests/state_support.h"
 #include "tests/support.h"
 
 namespace oz::test {

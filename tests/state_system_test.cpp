@@ -1,7 +1,6 @@
 // System information and control against the fake controller.
 #include <cstring>
 
-#include "tests/state_support.h"
 #include "tests/support.h"
 
 namespace oz::test {

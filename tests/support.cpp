@@ -60,4 +60,25 @@ bool LogTail::any(const std::string& fragment) const {
   return false;
 }
 
+void expectRequests(const std::vector<sim::RbRequest>& got, std::initializer_list<Req> want) {
+  ASSERT_EQ(want.size(), got.size()) << "number of RBs sent";
+  size_t i = 0;
+  for (const Req& w : want) {
+    const sim::RbRequest& g = got[i];
+    SCOPED_TRACE("RB " + std::to_string(i) + " (command " + std::to_string(w.cmd) + ")");
+    EXPECT_EQ(w.cls, g.cls);
+    if (w.path != 0) {
+      EXPECT_EQ(w.path, g.path);
+    }
+    EXPECT_EQ(w.cmd, g.cmd);
+    EXPECT_EQ(w.a1, g.a1);
+    EXPECT_EQ(w.a2, g.a2);
+    EXPECT_EQ(w.a3, g.a3);
+    EXPECT_EQ(w.a4, g.a4);
+    EXPECT_EQ(w.a5, g.a5);
+    EXPECT_EQ(w.data, g.data);
+    ++i;
+  }
+}
+
 }  // namespace oz::test

@@ -3,6 +3,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,42 @@
 #include "sim/fake_controller.h"
 
 namespace oz::test {
+
+// ---- caller structures --------------------------------------------------------
+
+// Fills a caller structure with a sentinel so that every byte the library
+// writes, and every byte it must not, shows.
+template <class T>
+void sentinel(T& v, uint8_t b = 0xEE) {
+  std::memset(static_cast<void*>(&v), b, sizeof v);
+}
+inline bool untouched(const void* p, size_t from, size_t to, uint8_t b = 0xEE) {
+  const auto* q = static_cast<const uint8_t*>(p);
+  for (size_t i = from; i < to; ++i)
+    if (q[i] != b) return false;
+  return true;
+}
+
+// ---- wire bytes -----------------------------------------------------------------
+
+inline int32_t be32(const std::vector<uint8_t>& d, size_t off) {
+  return int32_t(uint32_t(d[off]) << 24 | uint32_t(d[off + 1]) << 16 | uint32_t(d[off + 2]) << 8 | d[off + 3]);
+}
+inline int16_t be16(const std::vector<uint8_t>& d, size_t off) { return int16_t(d[off] << 8 | d[off + 1]); }
+
+// One RB a test expects on the wire. Arguments not named are expected 0; a
+// path of 0 means "whatever path the handle had".
+struct Req {
+  uint16_t cmd;
+  int32_t a1 = 0, a2 = 0, a3 = 0, a4 = 0;
+  std::vector<uint8_t> data = {};
+  uint16_t cls = kClassCnc;
+  uint16_t path = 0;
+  int16_t a5 = 0;
+};
+// Compares the RBs received with the expected ones, in order, field by field,
+// and names the RB and field that differ.
+void expectRequests(const std::vector<sim::RbRequest>& got, std::initializer_list<Req> want);
 
 // Log records written by this process since mark(), message text only.
 class LogTail {
@@ -51,6 +89,8 @@ class FakeTest : public ::testing::Test {
     EXPECT_EQ(EW_SUCCESS, cnc_getdtailerr(h, &d));
     return d;
   }
+  // The RBs the fake received since the handle was opened, exactly these.
+  void expectRequests(std::initializer_list<Req> want) const { test::expectRequests(sent(), want); }
   // Type-33 RBs the fake received, the circuit's opening left out.
   std::vector<sim::RbRequest> sent() const {
     std::vector<sim::RbRequest> out;
