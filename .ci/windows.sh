@@ -58,4 +58,14 @@ cmake -S . -B "$build_dir" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DOZLIB_TOOLS=OFF -DOZLIB_BENCH=OFF
 cmake --build "$build_dir" -j2
+
+# The install a Windows user gets: the DLL, its import library, the header
+# and the same CMake and pkg-config files as on Linux.
+win_prefix=$(mktemp -d "${TMPDIR:-/tmp}/ozlib-win-install.XXXXXX")
+cmake --install "$build_dir" --prefix "$win_prefix" >/dev/null
+for f in bin/ozlib.dll lib/libozlib.dll.a include/ozlib.h lib/cmake/ozlib/ozlibConfig.cmake \
+         lib/cmake/ozlib/ozlibTargets.cmake lib/pkgconfig/ozlib.pc; do
+  [ -e "$win_prefix/$f" ] || { echo "windows install: $f missing" >&2; exit 1; }
+done
+rm -rf "$win_prefix"
 ctest --test-dir "$build_dir" -j2 --output-on-failure --timeout 300 </dev/null

@@ -25,8 +25,8 @@
 
 #include <stdint.h>
 
-#define OZLIB_VERSION_MAJOR 0
-#define OZLIB_VERSION_MINOR 1
+#define OZLIB_VERSION_MAJOR 1
+#define OZLIB_VERSION_MINOR 0
 #define OZLIB_VERSION_PATCH 0
 
 #if defined(_WIN32)
