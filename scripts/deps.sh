@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh [--windows]
 set -euo pipefail
 pkgs=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev
-      python3 python3-pytest pkg-config)
+      python3 python3-pytest pkg-config libtomlplusplus-dev libmosquitto-dev mosquitto mosquitto-clients)
 if [[ "${1:-}" == "--windows" ]]; then
   pkgs+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
 fi
