@@ -1540,6 +1540,293 @@ OZ_API int16_t OZ_CALL pmc_get_alarm_status(uint16_t h, int32_t selector, int32_
 
 /* ==== BEGIN machine-2: memory backup sessions, C-executor files, protection, position sampling, raw memory, network boards ==== */
 
+/* ---- Memory backup and restore ----------------------------------------------------
+ * Flash files and SRAM images move as transfer sessions (see Transfer
+ * sessions): a start call opens one, the data calls move bytes and return
+ * EW_BUFFER when nothing could be moved yet, an end call closes it. The save
+ * and load data calls answer the end of the data with EW_SUCCESS and a length
+ * of 0 (and *more 0 for saves). Flash kinds and numbers are the controller's. */
+
+/* Files cnc_rdfrominfo reports at most (more than any reply can list). */
+#define OZ_FROMINFO_FILES 256
+
+typedef struct frominfo_file_t {
+  char name[12];        /* 0: at most 11 characters, terminated */
+  uint32_t size;        /* 12 */
+} frominfo_file_t;
+/* cnc_rdfrominfo */
+typedef struct frominfo_t {
+  char device[12];      /* 0: at most 11 characters, terminated */
+  int32_t count;        /* 12: entries of file[] written */
+  frominfo_file_t file[OZ_FROMINFO_FILES]; /* 16 */
+} frominfo_t;
+
+/* Save (upload) a flash file: start text "kind:name;number". */
+OZ_API int16_t OZ_CALL cnc_fromsvstart(uint16_t h, int16_t kind, const char* name, int32_t number);
+OZ_API int16_t OZ_CALL cnc_fromgetstart(uint16_t h, int16_t kind, const char* name);
+/* As cnc_fromgetstart, in the session's second form. */
+OZ_API int16_t OZ_CALL cnc_fromgetstart2(uint16_t h, int16_t kind, const char* name);
+/* Load (download) a flash file: start text "kind:;number". */
+OZ_API int16_t OZ_CALL cnc_fromldstart(uint16_t h, int16_t kind, int32_t number);
+OZ_API int16_t OZ_CALL cnc_fromputstart(uint16_t h, int16_t kind);
+OZ_API int16_t OZ_CALL cnc_fromputstart2(uint16_t h, int16_t kind);
+/* SRAM image save (upload): start text ":name;number:1". */
+OZ_API int16_t OZ_CALL cnc_srambkstart(uint16_t h, const char* name, int32_t number);
+OZ_API int16_t OZ_CALL cnc_sramgetstart(uint16_t h, const char* name);
+OZ_API int16_t OZ_CALL cnc_sramgetstart2(uint16_t h, const char* name);
+/* SRAM image restore (download). */
+OZ_API int16_t OZ_CALL cnc_sramputstart(uint16_t h, const char* name);
+OZ_API int16_t OZ_CALL cnc_sramputstart2(uint16_t h, const char* name);
+/* Upload data of a flash or SRAM save: *more 1 while data may follow. */
+OZ_API int16_t OZ_CALL cnc_fromsave(uint16_t h, int16_t* more, void* buf, int32_t* length);
+OZ_API int16_t OZ_CALL cnc_fromget(uint16_t h, int16_t* more, void* buf, int32_t* length);
+/* Download data of a flash load or SRAM restore. */
+OZ_API int16_t OZ_CALL cnc_fromload(uint16_t h, const void* buf, int32_t* length);
+OZ_API int16_t OZ_CALL cnc_fromput(uint16_t h, const void* buf, int32_t* length);
+/* unused is neither read nor written. */
+OZ_API int16_t OZ_CALL cnc_sramrestore(uint16_t h, int16_t* unused, const void* buf, int32_t* length);
+OZ_API int16_t OZ_CALL cnc_sramput(uint16_t h, int16_t* unused, const void* buf, int32_t* length);
+OZ_API int16_t OZ_CALL cnc_fromsvend(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_sramputend(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_sramrestoreend(uint16_t h);
+
+OZ_API int16_t OZ_CALL cnc_rdfrominfo(uint16_t h, int16_t kind, frominfo_t* info);
+/* Deletes a flash file; the name is cut to 15 characters. */
+OZ_API int16_t OZ_CALL cnc_fromdelete(uint16_t h, int16_t kind, const char* name, int32_t number);
+OZ_API int16_t OZ_CALL cnc_fromremove(uint16_t h, int16_t kind, const char* name);
+/* Reply data copied up to *length bytes; *length gets the count copied. */
+OZ_API int16_t OZ_CALL cnc_rdsraminfo(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_getsraminfo(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_rdsramnum(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_rdsramaddr(uint16_t h, int16_t* length, void* buf);
+/* One page of the flash file list: RB arguments kind, first entry, entries. */
+OZ_API int16_t OZ_CALL cnc_getfrominfo(uint16_t h, int32_t kind, int32_t first, int32_t count,
+                                       int16_t* length, void* buf);
+/* Automatic backup times: the request carries a zeroed 32-byte record. */
+OZ_API int16_t OZ_CALL cnc_atbk_rdtime(uint16_t h, int16_t* length, void* buf);
+
+/* ---- C-executor files and SRAM -------------------------------------------------------
+ * The file calls are a transfer session (see Transfer sessions). */
+
+/* cnc_cexedirectory */
+typedef struct cexedir_t {
+  char name[12];        /* 0: as received, no terminator added */
+  uint32_t size;        /* 12 */
+  uint32_t attr;        /* 16 */
+  uint16_t stamp[6];    /* 20: year, month, day, hour, minute, second */
+} cexedir_t;
+
+/* direction 0 reads the file, any other writes it; a positive option writes
+ * in the second form (OZ_XFER_CEXE_WRITE). */
+OZ_API int16_t OZ_CALL cnc_opencexefile(uint16_t h, const char* name, int16_t direction,
+                                        int16_t option);
+OZ_API int16_t OZ_CALL cnc_rdcexefile(uint16_t h, void* buf, int32_t* length);
+OZ_API int16_t OZ_CALL cnc_wrcexefile(uint16_t h, const void* buf, int32_t* length);
+/* EW_UNAVAILABLE when no file is open. */
+OZ_API int16_t OZ_CALL cnc_closecexefile(uint16_t h);
+/* *count entries from entry first of the directory dir (at most 255
+ * characters); *count gets the number written. */
+OZ_API int16_t OZ_CALL cnc_cexedirectory(uint16_t h, const char* dir, int16_t* count, int16_t first,
+                                         cexedir_t* entries);
+/* *length bytes from offset; *length gets the count moved (less at the area's end). */
+OZ_API int16_t OZ_CALL cnc_rdcexesram(uint16_t h, int32_t offset, void* buf, int32_t* length);
+OZ_API int16_t OZ_CALL cnc_wrcexesram(uint16_t h, int32_t offset, const void* buf, int32_t* length);
+OZ_API int16_t OZ_CALL cnc_cexesramsize(uint16_t h, int32_t* size);
+OZ_API int16_t OZ_CALL cnc_cexesraminfo(uint16_t h, int16_t* v1, int32_t* v2, int32_t* v3);
+
+/* ---- Data protection and operation level ------------------------------------------
+ * Passwords and texts are 12 bytes, sent as they are (no terminator added). */
+
+OZ_API int16_t OZ_CALL cnc_rdope_lvl(uint16_t h, int16_t* level);
+OZ_API int16_t OZ_CALL cnc_prot_pswinp(uint16_t h, const char* password);
+OZ_API int16_t OZ_CALL cnc_prot_pswcan(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_prot_pswchg(uint16_t h, int16_t kind, const char* psw1, const char* psw2,
+                                       const char* psw3);
+OZ_API int16_t OZ_CALL cnc_prot_pswinit(uint16_t h, int16_t kind);
+OZ_API int16_t OZ_CALL cnc_rdprt_lvl(uint16_t h, int16_t kind, int16_t* level1, int16_t* level2);
+OZ_API int16_t OZ_CALL cnc_wrprt_lvl(uint16_t h, int16_t kind, int16_t level1, int16_t level2);
+OZ_API int16_t OZ_CALL cnc_rdprt_data(uint16_t h, int16_t kind, int16_t* value);
+/* Both connections' lock status, or-ed; status[0] is the least significant
+ * byte. EW_INUSE while a transfer session holds the connection. */
+OZ_API int16_t OZ_CALL cnc_getlockstat(uint16_t h, int16_t kind, uint8_t status[4]);
+/* Changes the protection bits that mask[0..3] (least significant byte first)
+ * selects to value; mask gets both connections' status, or-ed. */
+OZ_API int16_t OZ_CALL cnc_chgprotbit(uint16_t h, int16_t kind, uint8_t mask[4], int32_t value);
+
+/* ---- Position sampling, torque monitor, repeat values ---------------------------------*/
+
+/* cnc_rdpossmpl: one sample, the words as the controller sends them. */
+typedef struct possmpl_t {
+  uint16_t w0;          /* 0 */
+  uint16_t w1;          /* 2 */
+  uint16_t data[6];     /* 4 */
+} possmpl_t;
+
+/* cnc_twp_rdfcoord */
+typedef struct twpcoord_t {
+  int32_t value[3];     /* 0 */
+  int16_t a[3];         /* 12 */
+  int16_t b[3];         /* 18 */
+  int16_t c[3];         /* 24 */
+  int16_t pad;          /* 30: not written */
+} twpcoord_t;
+
+OZ_API int16_t OZ_CALL cnc_stpossmpl(uint16_t h, int16_t selector, const uint8_t setting[6]);
+/* *count samples wanted in, stored out. */
+OZ_API int16_t OZ_CALL cnc_rdpossmpl(uint16_t h, int32_t* count, possmpl_t* samples);
+OZ_API int16_t OZ_CALL cnc_endpossmpl(uint16_t h);
+/* At most *length bytes; *length gets the count copied. */
+OZ_API int16_t OZ_CALL cnc_rdtrqmonitor(uint16_t h, int32_t kind, void* buf, int32_t* length);
+OZ_API int16_t OZ_CALL cnc_twp_rdfcoord(uint16_t h, uint8_t selector, twpcoord_t* out);
+OZ_API int16_t OZ_CALL cnc_rdrepeatval(uint16_t h, int32_t* value);
+
+/* ---- Controller and bus memory ------------------------------------------------------
+ * type 0 bytes, 1 16-bit words, 2 32-bit words; count elements in host order;
+ * address in bytes. A negative bus selects the controller's own memory. */
+
+OZ_API int16_t OZ_CALL cnc_rdcncmem(uint16_t h, int16_t type, uint32_t address, int32_t count,
+                                    void* buf);
+OZ_API int16_t OZ_CALL cnc_wrcncmem(uint16_t h, int16_t type, uint32_t address, int32_t count,
+                                    const void* buf);
+OZ_API int16_t OZ_CALL cnc_rdfbusmem(uint16_t h, int16_t type, int16_t bus, uint32_t address,
+                                     int32_t count, void* buf);
+OZ_API int16_t OZ_CALL cnc_wrfbusmem(uint16_t h, int16_t type, int16_t bus, uint32_t address,
+                                     int32_t count, const void* buf);
+/* RB arguments offset and size; reply copied up to *length bytes. */
+OZ_API int16_t OZ_CALL cnc_rdedmcram(uint16_t h, int32_t offset, int32_t size, int16_t* length,
+                                     void* buf);
+OZ_API int16_t OZ_CALL cnc_wredmcram(uint16_t h, int32_t offset, int16_t length, const void* buf);
+
+/* ---- Plant network and field-bus boards ------------------------------------------------
+ * Unless a layout is given, reads copy the reply up to *length bytes and set
+ * *length to the count copied; writes send length bytes as they are (sizes
+ * noted are the board's); the named numbers are RB arguments. */
+
+/* flnt_rdparam, flnt_rdparam2: the board's parameter record, field for field. */
+typedef struct flntprm_t {
+  char c0[16];          /* 0 */
+  char c16[40];         /* 16 */
+  char c56[12];         /* 56 */
+  uint16_t w68, w70, w72, w74;
+  uint8_t b76, b77;
+  uint8_t x78[2];
+  uint8_t b80, b81;
+  uint16_t w82;
+  uint8_t b84, b85;
+  uint16_t w86;
+  uint8_t b88, b89;
+  uint16_t w90, w92, w94;
+  uint8_t b96, b97;
+  uint16_t w98, w100, w102;
+  uint8_t b104, b105;
+  uint16_t w106, w108;
+  uint8_t x110[2];
+  uint8_t b112, b113;
+  uint16_t w114;
+  uint8_t b116, b117;
+  uint16_t w118;
+  uint8_t b120, b121;
+  uint16_t w122, w124, w126;
+  uint8_t b128, b129;
+  uint16_t w130, w132;
+  uint8_t x134[2];
+  uint8_t b136, b137;
+  uint16_t w138, w140;
+  uint8_t x142[2];
+  uint16_t w144, w146;
+} flntprm_t;
+
+/* pmc_prfrdslvprm, pmc_prfwrslvprm: the board's layout version (the first two
+ * words pmc_prfrdinfo reads) picks the form: (0, below 8) short, else long. */
+typedef struct prfslvprm_short_t {
+  uint16_t w0[4];       /* 0 */
+  uint8_t b8[12];       /* 8 */
+  uint16_t w20[7];      /* 20 */
+  uint8_t b34[32];      /* 34 */
+  uint16_t w66;         /* 66 */
+  uint8_t b68[126];     /* 68 */
+  uint16_t w194;        /* 194 */
+  uint8_t b196[30];     /* 196 */
+  uint8_t b226[8];      /* 226 */
+} prfslvprm_short_t;
+typedef struct prfslvprm_long_t {
+  uint16_t w0[4];       /* 0 */
+  uint8_t b8[12];       /* 8 */
+  uint16_t w20[7];      /* 20 */
+  uint8_t b34[206];     /* 34 */
+  uint16_t w240;        /* 240 */
+  uint8_t b242[126];    /* 242 */
+  uint16_t w368;        /* 368 */
+  uint8_t b370[30];     /* 370 */
+  uint8_t b400[8];      /* 400 */
+} prfslvprm_long_t;
+typedef union prfslvprm_t {
+  prfslvprm_short_t s;
+  prfslvprm_long_t l;
+} prfslvprm_t;
+
+OZ_API int16_t OZ_CALL flnt_rdparam(uint16_t h, flntprm_t* out);
+OZ_API int16_t OZ_CALL flnt_rdparam2(uint16_t h, int16_t number, flntprm_t* out);
+/* 164 bytes. */
+OZ_API int16_t OZ_CALL flnt_wrparam(uint16_t h, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL flnt_rdentry(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL flnt_rdnodeinfo(uint16_t h, int32_t node, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL flnt_rdnodeinfo2(uint16_t h, int32_t number, int32_t node, int16_t* length,
+                                        void* buf);
+OZ_API int16_t OZ_CALL flnt_rdnetwork(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL flnt_rdnetwork2(uint16_t h, int32_t number, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL flnt_clrnetwork(uint16_t h);
+OZ_API int16_t OZ_CALL flnt_rdlog(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL flnt_rdlog2(uint16_t h, int32_t number, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL flnt_clrlog(uint16_t h);
+/* The message selection the record would carry goes as RB arguments 1 and 2. */
+OZ_API int16_t OZ_CALL flnt_rdmsg(uint16_t h, int32_t arg1, int32_t arg2, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL flnt_clrmsg(uint16_t h);
+/* The board's shared memory: *length bytes of area from offset; *length gets
+ * the count moved (less when the board answers short). */
+OZ_API int16_t OZ_CALL cnc_rdflnetsram(uint16_t h, int16_t area, int32_t offset, int32_t* length,
+                                       void* buf);
+OZ_API int16_t OZ_CALL cnc_wrflnetsram(uint16_t h, int16_t area, int32_t offset, int32_t* length,
+                                       const void* buf);
+
+/* The first 2 bytes of buf go as request data (the record's selecting word);
+ * *length must be at least 2. */
+OZ_API int16_t OZ_CALL pbm_rd_param(uint16_t h, int16_t kind, int16_t* length, void* buf);
+/* 28 bytes and the record's variable part. */
+OZ_API int16_t OZ_CALL pbm_wr_param(uint16_t h, int32_t kind, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL pbm_chg_mode(uint16_t h, int16_t mode);
+
+OZ_API int16_t OZ_CALL pmc_prfrdinfo(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL pmc_prfrdconfig(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL pmc_prfrdbusprm(uint16_t h, int16_t* length, void* buf);
+/* 232 bytes. */
+OZ_API int16_t OZ_CALL pmc_prfwrbusprm(uint16_t h, int16_t length, const void* buf);
+/* EW_UNDECODABLE for a board layout version the library cannot decode. */
+OZ_API int16_t OZ_CALL pmc_prfrdslvprm(uint16_t h, int16_t slave, prfslvprm_t* out);
+OZ_API int16_t OZ_CALL pmc_prfwrslvprm(uint16_t h, int16_t slave, const prfslvprm_t* in);
+OZ_API int16_t OZ_CALL pmc_prfrdallcadr(uint16_t h, int32_t slave, int16_t* length, void* buf);
+/* 22 bytes. */
+OZ_API int16_t OZ_CALL pmc_prfwrallcadr(uint16_t h, int32_t slave, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL pmc_prfrdslvaddr(uint16_t h, int16_t* length, void* buf);
+/* 22 bytes. */
+OZ_API int16_t OZ_CALL pmc_prfwrslvaddr(uint16_t h, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL pmc_prfrdslvstat(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL pmc_prfrdslvid(uint16_t h, int32_t slave, int16_t* length, void* buf);
+/* 12 bytes. */
+OZ_API int16_t OZ_CALL pmc_prfwrslvid(uint16_t h, int32_t slave, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL pmc_prfrdslvprm2(uint16_t h, int32_t slave, int16_t* length, void* buf);
+/* 272 bytes. */
+OZ_API int16_t OZ_CALL pmc_prfwrslvprm2(uint16_t h, int32_t slave, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL pmc_prfrddido(uint16_t h, int32_t slave, int16_t* length, void* buf);
+/* 148 bytes. */
+OZ_API int16_t OZ_CALL pmc_prfwrdido(uint16_t h, int32_t slave, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL pmc_prfrdindiadr(uint16_t h, int16_t* length, void* buf);
+/* 6 bytes. */
+OZ_API int16_t OZ_CALL pmc_prfwrindiadr(uint16_t h, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL pmc_prfrdopmode(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL pmc_prfwropmode(uint16_t h, int16_t mode);
+
+
 /* ==== END machine-2 ==== */
 
 #ifdef __cplusplus

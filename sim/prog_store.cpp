@@ -8,6 +8,7 @@
 #include <string>
 
 #include "sim/machine.h"
+#include "sim/transfer_kinds.h"
 #include "base/be.h"
 
 namespace oz::sim {
@@ -30,11 +31,21 @@ struct Session {
   int path = 1;
 };
 
+// The first start text of a session start body.
+std::string startText(const ReceivedPdu& p) {
+  if (p.body.size() < 260) return {};
+  const char* t = reinterpret_cast<const char*>(p.body.data() + 4);
+  return std::string(t, strnlen(t, 256));
+}
+
 struct ProgStore {
   std::map<int32_t, Program> programs;
   std::map<std::string, int32_t> names;   // "N:" names of numbered programs
   int32_t selected = 0;
   Session session;
+  // A download of a kind another family registered: the kind and start text.
+  uint16_t other_kind = 0;
+  std::string other_text;
   std::string dnc_name;
   uint32_t dnc_bytes = 0;
 
@@ -170,16 +181,24 @@ OZ_SIM_FAMILY(prog_store) {
   // is how a controller paces an upload too.
   f.on_pdu(21, [mp](Conn& c, const ReceivedPdu& p) {
     std::string content;
+    int16_t refused = kNoProgram;
+    bool announce = false;
     {
       auto l = mp->lock();
-      const char* t = p.body.size() >= 260 ? reinterpret_cast<const char*>(p.body.data() + 4) : "";
-      content = mp->state<ProgStore>().select(std::string(t, strnlen(t, 256)).c_str());
+      const uint16_t kind = p.body.size() >= 2 ? be::get16(p.body.data()) : 0;
+      if (const TransferKind* k = transfer_kind(*mp, kind)) {
+        refused = k->upload(*mp, startText(p), &content);
+        announce = k->announce;
+      } else {
+        content = mp->state<ProgStore>().select(startText(p).c_str());
+        if (!content.empty()) refused = 0;
+      }
     }
-    if (content.empty()) {
-      c.send(21, 3, {0, 0, 0, 5, 0, 0, 0, 0});
+    if (refused != 0) {
+      c.send(21, 3, errorBody(refused));
       return;
     }
-    c.send(21, 2, words({0}));
+    c.send(21, 2, words({announce ? uint32_t(content.size()) : 0}));
     for (size_t at = 0; at < content.size(); at += kChunk) {
       const size_t n = std::min<size_t>(kChunk, content.size() - at);
       if (!c.send(22, 4, std::vector<uint8_t>(content.begin() + long(at),
@@ -193,6 +212,9 @@ OZ_SIM_FAMILY(prog_store) {
     auto& s = mp->state<ProgStore>();
     const uint16_t kind = p.body.size() >= 2 ? be::get16(p.body.data()) : 0;
     s.session = Session{kind == 0x8000 || kind == 0x8006 ? Session::Verify : Session::Download, {}, 1};
+    const bool other = transfer_kind(*mp, kind) != nullptr;
+    s.other_kind = other ? kind : 0;
+    s.other_text = other ? startText(p) : std::string();
     c.send(17, 2, {});
   });
   f.on_pdu(18, [mp](Conn&, const ReceivedPdu& p) {
@@ -208,10 +230,15 @@ OZ_SIM_FAMILY(prog_store) {
     auto l = mp->lock();
     auto& s = mp->state<ProgStore>();
     const bool verify = s.session.kind == Session::Verify;
-    const bool ok = verify ? s.matches(s.session.data) : s.put(s.session.data);
+    int16_t code = 0;
+    if (const TransferKind* k = s.other_kind ? transfer_kind(*mp, s.other_kind) : nullptr)
+      code = k->download(*mp, s.other_text, s.session.data);
+    else if (!(verify ? s.matches(s.session.data) : s.put(s.session.data)))
+      code = verify ? kVerifyMismatch : kNoProgram;
     s.session = Session{};
-    if (ok) c.send(19, 2, {});
-    else c.send(19, 3, errorBody(verify ? kVerifyMismatch : kNoProgram));
+    s.other_kind = 0;
+    if (code == 0) c.send(19, 2, {});
+    else c.send(19, 3, errorBody(code));
   });
   // DNC: the path runs while the program streams in.
   f.on_pdu(25, [mp](Conn& c, const ReceivedPdu& p) {
