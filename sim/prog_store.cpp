@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "sim/machine.h"
+#include "sim/prog_store.h"
 #include "base/be.h"
 
 namespace oz::sim {
@@ -37,6 +37,9 @@ struct ProgStore {
   Session session;
   std::string dnc_name;
   uint32_t dnc_bytes = 0;
+  std::map<uint16_t, DownloadSink> sinks;   // downloads other families keep
+  uint16_t download_kind = 0;               // the download start's data kind
+  std::string download_text;                // and its first text
 
   ProgStore() {
     put("%\nO0001(SQUARE)\nG90G01X50.Y0.F1200\nX50.Y50.\nX0.Y50.\nX0.Y0.\nM30\n%\n");
@@ -51,17 +54,21 @@ struct ProgStore {
     while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
       n = n * 10 + (text[i++] - '0');
     if (n <= 0) return false;
+    file(n, text, i);
+    return true;
+  }
+  // Files text under n; its comment is the parenthesis at `at`, if any.
+  void file(int32_t n, const std::string& text, size_t at) {
     Program p;
     p.text = text;
-    if (i < text.size() && text[i] == '(') {
-      size_t close = text.find(')', i);
-      if (close != std::string::npos) p.comment = text.substr(i, close - i + 1);
+    if (at < text.size() && text[at] == '(') {
+      size_t close = text.find(')', at);
+      if (close != std::string::npos) p.comment = text.substr(at, close - at + 1);
     }
     programs[n] = p;
     char name[16];
     std::snprintf(name, sizeof name, "O%04d", int(n));
     names[name] = n;
-    return true;
   }
   // The programs an upload start text names: "O1-O5" or "N:name".
   std::string select(const char* t) const {
@@ -193,6 +200,12 @@ OZ_SIM_FAMILY(prog_store) {
     auto& s = mp->state<ProgStore>();
     const uint16_t kind = p.body.size() >= 2 ? be::get16(p.body.data()) : 0;
     s.session = Session{kind == 0x8000 || kind == 0x8006 ? Session::Verify : Session::Download, {}, 1};
+    s.download_kind = kind;
+    s.download_text.clear();
+    if (p.body.size() >= 260) {
+      const char* t = reinterpret_cast<const char*>(p.body.data() + 4);
+      s.download_text.assign(t, strnlen(t, 256));
+    }
     c.send(17, 2, {});
   });
   f.on_pdu(18, [mp](Conn&, const ReceivedPdu& p) {
@@ -208,10 +221,14 @@ OZ_SIM_FAMILY(prog_store) {
     auto l = mp->lock();
     auto& s = mp->state<ProgStore>();
     const bool verify = s.session.kind == Session::Verify;
-    const bool ok = verify ? s.matches(s.session.data) : s.put(s.session.data);
+    int16_t code = 0;
+    if (auto sink = s.sinks.find(s.download_kind); sink != s.sinks.end())
+      code = sink->second(*mp, s.download_text, s.session.data);
+    else if (!(verify ? s.matches(s.session.data) : s.put(s.session.data)))
+      code = verify ? kVerifyMismatch : kNoProgram;
     s.session = Session{};
-    if (ok) c.send(19, 2, {});
-    else c.send(19, 3, errorBody(verify ? kVerifyMismatch : kNoProgram));
+    if (code == 0) c.send(19, 2, {});
+    else c.send(19, 3, errorBody(code));
   });
   // DNC: the path runs while the program streams in.
   f.on_pdu(25, [mp](Conn& c, const ReceivedPdu& p) {
@@ -242,6 +259,30 @@ OZ_SIM_FAMILY(prog_store) {
   // The upload abort and the end acknowledgement need no answer.
   f.on_pdu(24, [](Conn&, const ReceivedPdu&) {});
   f.on_pdu(23, [](Conn&, const ReceivedPdu&) {});
+}
+
+// ---- the store as other families see it ---------------------------------------------
+
+std::vector<StoredProgram> stored_programs(Machine& m) {
+  std::vector<StoredProgram> out;
+  for (auto& [n, p] : m.state<ProgStore>().programs) out.push_back({n, p.comment, p.text});
+  return out;
+}
+
+void store_program(Machine& m, int32_t number, const std::string& text) {
+  const size_t o = text.find('O');
+  size_t at = o == std::string::npos ? text.size() : o + 1;
+  while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) ++at;
+  m.state<ProgStore>().file(number, text, at);
+}
+
+bool erase_program(Machine& m, int32_t number) {
+  return m.state<ProgStore>().programs.erase(number) > 0;
+}
+
+void on_download(Machine& m, uint16_t kind, DownloadSink sink) {
+  auto l = m.lock();
+  m.state<ProgStore>().sinks[kind] = std::move(sink);
 }
 
 }  // namespace oz::sim
