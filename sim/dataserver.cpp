@@ -106,7 +106,7 @@ RbReply listing(DataServer& s, const std::string& folder, int32_t index, int16_t
   for (auto& e : all) dirs += e.first.back() == '/';
   RbReply r = RbReply().i16(int16_t(all.size())).i16(0).i32(0).i32(int32_t(all.size()) - 1);
   put(r.i32(dirs).i32(int32_t(all.size()) - dirs), folder, 256);
-  for (int32_t i = std::max(index, 0); i < int32_t(all.size()) && i < index + count; ++i) {
+  for (int32_t i = std::max(index, 0); i < int32_t(all.size()) && i < int64_t(index) + count; ++i) {
     const bool dir = all[size_t(i)].first.back() == '/';
     std::string name = all[size_t(i)].first;
     if (dir) name.pop_back();

@@ -1,6 +1,9 @@
 // `ozcli ds ls|get|put`: the data server on the controller's Ethernet board;
 // `ozcli eth hosts|log`: the board's host settings and its log.
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <thread>

@@ -1,6 +1,7 @@
 // `ozcli fs ls|mkdir|rm|mv|cp|cat`: the controller's program folders by path
 // ("//CNC_MEM/USER/PATH1/O0001"). Paths longer than the controller's field
 // are refused here rather than cut on the wire.
+#include <cstring>
 #include <functional>
 #include <iostream>
 
