@@ -125,6 +125,8 @@ void putEntry(dsentry_t& o, const Reader& e) {
 // later ones to a scratch header. The folder's size (last - first + 1 of the
 // first reply) and the count wanted bound the listing. The first request is
 // always sent, so a count of 0 still changes the folder and fills the header.
+// A later page that fails fails the call: the caller has no count that would
+// tell the entries delivered from those its array held before.
 template <class A>
 int16_t listing(uint16_t h, const char* fn, const A& a, const char* device, const char* folder,
                 const dsfile_in_t* in, dsfile_t* out, dsentry_t* entries) {
