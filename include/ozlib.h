@@ -1532,6 +1532,284 @@ OZ_API int16_t OZ_CALL pmc_get_alarm_status(uint16_t h, int32_t selector, int32_
 
 /* ==== BEGIN folders: program data folders; data server and Ethernet board settings ==== */
 
+/* ---- Program data folders ------------------------------------------------------
+ * Paths are NUL-terminated 8-bit texts ("//CNC_MEM/USER/PATH1/O0001"). Calls
+ * that send a path in its usual 256-byte field send at most 255 characters of
+ * it (a longer path is cut). Path buffers that the library fills are 256
+ * bytes (OZ_PDF_PATH) and are always NUL-terminated and zero-padded. */
+
+#define OZ_PDF_PATH 256
+#define OZ_PDF_DRIVE_MAX 16
+
+/* cnc_rdpdf_drive: at most OZ_PDF_DRIVE_MAX names of up to 11 characters. */
+typedef struct pdfdrive_t {
+  int16_t count;                    /* 0 */
+  int16_t pad;
+  char name[OZ_PDF_DRIVE_MAX][12];  /* 4: NUL-terminated */
+} pdfdrive_t;
+
+/* cnc_rdpdf_inf: four values as the controller reports them. */
+typedef struct pdfinf_t {
+  int32_t v1;  /* 0 */
+  int32_t v2;  /* 4 */
+  int32_t v3;  /* 8 */
+  int32_t v4;  /* 12 */
+} pdfinf_t;
+
+/* cnc_rdpdf_subdir, cnc_rdpdf_alldir: the folder and its first entry wanted. */
+typedef struct pdfsdir_in_t {
+  char path[212];   /* 0: up to its NUL or the end of the field */
+  int16_t index;    /* 212 */
+  int16_t sel2;     /* 214: cnc_rdpdf_alldir, sent as arg4 */
+  int16_t sel1;     /* 216: cnc_rdpdf_alldir, sent as arg3 */
+} pdfsdir_in_t;
+
+/* cnc_rdpdf_subdir: one sub-folder. */
+typedef struct pdfsdir_t {
+  int16_t value;   /* 0 */
+  int16_t pad;
+  char name[36];   /* 4: as received */
+} pdfsdir_t;
+
+/* cnc_rdpdf_alldir: one folder or file, in the layout of its wire entry. */
+typedef struct pdfadir_t {
+  int16_t w[7];         /* 0, 2 .. 12 */
+  int16_t reserved[3];  /* 14: as received */
+  int32_t v1;           /* 20 */
+  int32_t v2;           /* 24 */
+  char name[36];        /* 28: as received */
+  char comment[52];     /* 64: as received */
+  char extra[12];       /* 116: as received */
+} pdfadir_t;
+
+/* cnc_rdpdf_subdirn */
+typedef struct pdfsubdirn_t {
+  int16_t v1;  /* 0 */
+  int16_t v2;  /* 2 */
+} pdfsubdirn_t;
+
+/* cnc_wrpdf_attr: sent as arg1 and arg2. */
+typedef struct pdfattr_t {
+  uint32_t v1;  /* 0 */
+  uint32_t v2;  /* 4 */
+} pdfattr_t;
+
+/* cnc_rdpdf_prginf: the path with its NUL must fit in its 244 bytes. */
+typedef struct pdfprginf_in_t {
+  char path[244];  /* 0 */
+  int16_t value;   /* 244: sent as arg1 */
+  int16_t flag;    /* 246: arg2 is 1 when this is 0, else 0 */
+} pdfprginf_in_t;
+
+typedef struct pdfprginf_t {
+  int16_t w[6];       /* 0, 2 .. 10 */
+  int32_t v1;         /* 12 */
+  int32_t v2;         /* 16 */
+  char comment[52];   /* 20: as received */
+  char extra[12];     /* 72: as received */
+} pdfprginf_t;
+
+/* cnc_exeprgname */
+typedef struct exeprgname_t {
+  char name[36];    /* 0: NUL-terminated */
+  int32_t number;   /* 36 */
+} exeprgname_t;
+
+/* cnc_rdproctime2: at most OZ_PROCTIME_MAX entries are written. */
+typedef struct proctime2_t {
+  int16_t count;  /* 0 */
+  struct {
+    char name[36];   /* +0: as received */
+    int16_t part1;   /* +36 */
+    int8_t part2;    /* +38 */
+    int8_t part3;    /* +39 */
+  } entry[OZ_PROCTIME_MAX]; /* 2, 40 bytes apart */
+} proctime2_t;
+
+OZ_API int16_t OZ_CALL cnc_rdpdf_drive(uint16_t h, pdfdrive_t* out);
+/* name: a drive or folder name, at most 11 characters are sent. */
+OZ_API int16_t OZ_CALL cnc_rdpdf_inf(uint16_t h, const char* name, int16_t kind, pdfinf_t* out);
+/* path: OZ_PDF_PATH bytes. */
+OZ_API int16_t OZ_CALL cnc_rdpdf_curdir(uint16_t h, int16_t kind, char* path);
+OZ_API int16_t OZ_CALL cnc_wrpdf_curdir(uint16_t h, int16_t kind, const char* path);
+/* *count in: entries wanted (at least 1, room of out); out: entries read. */
+OZ_API int16_t OZ_CALL cnc_rdpdf_subdir(uint16_t h, int16_t* count, const pdfsdir_in_t* in,
+                                        pdfsdir_t* out);
+OZ_API int16_t OZ_CALL cnc_rdpdf_alldir(uint16_t h, int16_t* count, const pdfsdir_in_t* in,
+                                        pdfadir_t* out);
+OZ_API int16_t OZ_CALL cnc_rdpdf_subdirn(uint16_t h, const char* path, pdfsubdirn_t* out);
+OZ_API int16_t OZ_CALL cnc_pdf_add(uint16_t h, const char* path);
+OZ_API int16_t OZ_CALL cnc_pdf_del(uint16_t h, const char* path);
+OZ_API int16_t OZ_CALL cnc_pdf_delall(uint16_t h, int16_t kind, const char* path);
+/* name: the new name, at most 35 characters are sent. */
+OZ_API int16_t OZ_CALL cnc_pdf_rename(uint16_t h, const char* path, const char* name);
+OZ_API int16_t OZ_CALL cnc_wrpdf_attr(uint16_t h, const char* path, const pdfattr_t* attr);
+/* path: OZ_PDF_PATH bytes. */
+OZ_API int16_t OZ_CALL cnc_pdf_rdmain(uint16_t h, char* path);
+OZ_API int16_t OZ_CALL cnc_pdf_slctmain(uint16_t h, const char* path);
+OZ_API int16_t OZ_CALL cnc_pdf_cond(uint16_t h, const char* path);
+/* Program text from line `line` on: *length in is the room of buf, *lines the
+ * lines wanted; out, the bytes and lines copied. The copy ends after a '%' or
+ * a NUL; no NUL is added. */
+OZ_API int16_t OZ_CALL cnc_rdpdf_line(uint16_t h, const char* path, int32_t line, char* buf,
+                                      int32_t* lines, int32_t* length);
+/* *length in is the room of buf (the controller is told it), out the bytes
+ * copied; *value is sent and receives the controller's answer. */
+OZ_API int16_t OZ_CALL cnc_rdpdf_line2(uint16_t h, const char* path, int32_t line, char* buf,
+                                       int32_t* value, int32_t* length);
+OZ_API int16_t OZ_CALL cnc_wrpdf_line(uint16_t h, const char* path, int32_t line,
+                                      const char* text, int32_t length);
+OZ_API int16_t OZ_CALL cnc_pdf_delline(uint16_t h, const char* path, int32_t line, int32_t count);
+OZ_API int16_t OZ_CALL cnc_exeprgname(uint16_t h, exeprgname_t* out);
+/* path: OZ_PDF_PATH bytes. */
+OZ_API int16_t OZ_CALL cnc_exeprgname2(uint16_t h, char* path);
+OZ_API int16_t OZ_CALL cnc_pdf_copy(uint16_t h, const char* source, const char* destination);
+OZ_API int16_t OZ_CALL cnc_pdf_move(uint16_t h, const char* source, const char* destination);
+/* path: OZ_PDF_PATH bytes, receives the controller's text as sent (at most
+ * OZ_PDF_PATH bytes). */
+OZ_API int16_t OZ_CALL cnc_pdf_rdactpt(uint16_t h, char* path, int32_t* position);
+/* *position is sent and receives the controller's answer. */
+OZ_API int16_t OZ_CALL cnc_pdf_wractpt(uint16_t h, const char* path, int16_t kind,
+                                       int32_t* position);
+OZ_API int16_t OZ_CALL cnc_rdpdf_prginf(uint16_t h, const pdfprginf_in_t* in, pdfprginf_t* out);
+OZ_API int16_t OZ_CALL cnc_getsysfolder_num(uint16_t h, int16_t* number);
+OZ_API int16_t OZ_CALL cnc_rdproctime2(uint16_t h, proctime2_t* out);
+/* path: at most 255 characters; null or longer gives EW_VALUE. */
+OZ_API int16_t OZ_CALL cnc_setpdf_pglock(uint16_t h, const char* path);
+OZ_API int16_t OZ_CALL cnc_resetpdf_pglock(uint16_t h, const char* path);
+/* Locked paths, OZ_PDF_PATH bytes each: *count in is the number paths has
+ * room for, out the number copied. */
+OZ_API int16_t OZ_CALL cnc_rdpdf_pglockstat(uint16_t h, int32_t* count, char* paths);
+
+/* ---- Data server ------------------------------------------------------------------
+ * The board's storage device ("DATA_SV" or a drive name). Names of the
+ * two-name calls must fit their fields with their NUL: the first refused with
+ * EW_VALUE, the second with EW_DATASERVER. */
+
+#define OZ_DS_ENTRY_MAX 32
+
+/* cnc_rddsfile, cnc_dschdir: which folder and entries. */
+typedef struct dsfile_in_t {
+  char path[256];   /* 0 */
+  uint32_t value;   /* 256 */
+  int32_t index;    /* 260: first entry wanted */
+  int16_t count;    /* 264: entries wanted, 0..OZ_DS_ENTRY_MAX */
+  int16_t v1;       /* 266 */
+  int16_t v2;       /* 268 */
+  int16_t pad;
+} dsfile_in_t;
+
+/* The folder as the listing found it. */
+typedef struct dsfile_t {
+  int16_t v0;          /* 0 */
+  int16_t pad;
+  int32_t first;       /* 4: index of the folder's first entry */
+  int32_t last;        /* 8: index of its last entry */
+  int32_t v3;          /* 12 */
+  int32_t v4;          /* 16 */
+  char folder[256];    /* 20: the current folder */
+} dsfile_t;
+
+typedef struct dsentry_t {
+  int16_t w[6];      /* 0, 2 .. 10 */
+  int32_t v1;        /* 12 */
+  int32_t v2;        /* 16 */
+  char name[36];     /* 20: as received */
+  char extra[128];   /* 56: as received */
+} dsentry_t;
+
+/* ds_rdhdddir */
+typedef struct hddentry_t {
+  char name[64];     /* 0: as received */
+  char info[80];     /* 64: as received */
+  int16_t v1;        /* 144 */
+  int16_t v2;        /* 146 */
+  int32_t v3;        /* 148 */
+  char extra[16];    /* 152: as received */
+} hddentry_t;
+
+/* cnc_rddsdevinfo */
+typedef struct dsdevinfo_t {
+  int32_t v1;  /* 0 */
+  int32_t v2;  /* 4 */
+  int32_t v3;  /* 8 */
+  int32_t v4;  /* 12 */
+} dsdevinfo_t;
+
+/* Download to the data server: a session as cnc_dwnstart3 opens one, ended by
+ * ds_dwnend; name and number must make a text of at most 255 characters. */
+OZ_API int16_t OZ_CALL ds_dwnstart(uint16_t h, const char* name, int16_t number);
+OZ_API int16_t OZ_CALL ds_download(uint16_t h, int32_t* length, const void* data);
+OZ_API int16_t OZ_CALL ds_dwnend(uint16_t h);
+/* path null: the current folder. *count in: 1..OZ_DS_ENTRY_MAX entries
+ * wanted; out: entries read. */
+OZ_API int16_t OZ_CALL ds_rdhdddir(uint16_t h, const char* path, int32_t index, int16_t* count,
+                                   hddentry_t* out);
+OZ_API int16_t OZ_CALL ds_delhddfile(uint16_t h, const char* name);
+OZ_API int16_t OZ_CALL ds_chghdddir(uint16_t h, const char* name);
+OZ_API int16_t OZ_CALL ds_rdresult(uint16_t h);
+OZ_API int16_t OZ_CALL ds_cancel(uint16_t h);
+/* device and name: at most 255 characters each. */
+OZ_API int16_t OZ_CALL cnc_wrdsdncfile(uint16_t h, const char* device, const char* name);
+OZ_API int16_t OZ_CALL cnc_dsremove(uint16_t h, const char* device, const char* name);
+/* host_name and server_name: at most 127 characters each. */
+OZ_API int16_t OZ_CALL cnc_dsget_req(uint16_t h, const char* host_name, const char* server_name,
+                                     int16_t mode);
+OZ_API int16_t OZ_CALL cnc_dsmkdir(uint16_t h, const char* device, const char* name);
+OZ_API int16_t OZ_CALL cnc_dsrmdir(uint16_t h, const char* device, const char* name);
+OZ_API int16_t OZ_CALL cnc_dsftpstat(uint16_t h);
+/* At most 128 and 33 bytes of the names are sent. */
+OZ_API int16_t OZ_CALL cnc_dsput_req(uint16_t h, const char* host_name, const char* server_name);
+OZ_API int16_t OZ_CALL cnc_dsftpcancel(uint16_t h);
+/* At most 12, 128 and 128 bytes of the names are sent. */
+OZ_API int16_t OZ_CALL cnc_dsrename(uint16_t h, const char* device, const char* old_name,
+                                    const char* new_name);
+/* At most 128 bytes of the name are sent. */
+OZ_API int16_t OZ_CALL cnc_dsmget_req(uint16_t h, const char* name);
+OZ_API int16_t OZ_CALL cnc_dsmput_req(uint16_t h, const char* name);
+OZ_API int16_t OZ_CALL cnc_dslistget_req(uint16_t h, const char* name);
+OZ_API int16_t OZ_CALL cnc_dslistput_req(uint16_t h, const char* name);
+OZ_API int16_t OZ_CALL cnc_dslistdel_req(uint16_t h, const char* name);
+/* entries: room for in->count entries. */
+OZ_API int16_t OZ_CALL cnc_rddsfile(uint16_t h, const char* device, const dsfile_in_t* in,
+                                    dsfile_t* out, dsentry_t* entries);
+/* For the device "DATA_SV" only the folder changes; in, out and entries are
+ * not used. */
+OZ_API int16_t OZ_CALL cnc_dschdir(uint16_t h, const char* device, const char* folder,
+                                   const dsfile_in_t* in, dsfile_t* out, dsentry_t* entries);
+/* path, name: 256 bytes. */
+OZ_API int16_t OZ_CALL cnc_rddsdir(uint16_t h, const char* device, int16_t* value, char* path);
+OZ_API int16_t OZ_CALL cnc_rddsdncfile(uint16_t h, const char* device, int16_t* value,
+                                       char* name);
+OZ_API int16_t OZ_CALL cnc_rddsdevinfo(uint16_t h, int16_t selector, dsdevinfo_t* out);
+
+/* ---- Ethernet board settings ------------------------------------------------------*/
+
+#define OZ_ETH_PARAM_SIZE 996
+
+/* host: 256 bytes. */
+OZ_API int16_t OZ_CALL eth_rddsm198host(uint16_t h, int16_t selector, int16_t* value, char* host);
+OZ_API int16_t OZ_CALL eth_wrdsm198host(uint16_t h, int16_t v1, int16_t v2, const char* host);
+OZ_API int16_t OZ_CALL eth_rdhost(uint16_t h, int16_t selector, int16_t* value);
+OZ_API int16_t OZ_CALL eth_wrhost(uint16_t h, int16_t v1, int16_t v2);
+/* modes: 10 values. */
+OZ_API int16_t OZ_CALL eth_rddsmode(uint16_t h, int16_t* modes);
+/* kind: ten times a group (0, 2, 4, 6, 8) plus a form (1..4). block:
+ * OZ_ETH_PARAM_SIZE bytes as received, the form's numeric fields in host
+ * order, bytes past a shorter reply zero. */
+OZ_API int16_t OZ_CALL eth_rdparam(uint16_t h, int16_t kind, void* block);
+/* Raw requests: reads copy the reply data up to *length bytes and set
+ * *length to the bytes copied; writes send length bytes, in wire order. */
+OZ_API int16_t OZ_CALL eth_rddsm198dir(uint16_t h, int32_t selector, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL eth_wrdsm198dir(uint16_t h, int32_t selector, int16_t length,
+                                       const void* buf);
+/* The log block: entry count, a 14-byte text, then the entries. */
+OZ_API int16_t OZ_CALL eth_rdlog(uint16_t h, int32_t kind, int32_t start, int32_t count,
+                                 int16_t* length, void* buf);
+/* buf: 1084 bytes, the 44-byte block at 0 and the parameter block at 88. */
+OZ_API int16_t OZ_CALL eth_wrparam(uint16_t h, int32_t selector, int16_t length,
+                                   const void* buf);
+
 /* ==== END folders ==== */
 
 /* ==== BEGIN machine-1: tool life, tool management, operator panel and switches, servo and spindle information, graphics ==== */

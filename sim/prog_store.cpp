@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "sim/machine.h"
+#include "sim/prog_store.h"
 #include "sim/transfer_kinds.h"
 #include "base/be.h"
 
@@ -62,17 +62,21 @@ struct ProgStore {
     while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
       n = n * 10 + (text[i++] - '0');
     if (n <= 0) return false;
+    file(n, text, i);
+    return true;
+  }
+  // Files text under n; its comment is the parenthesis at `at`, if any.
+  void file(int32_t n, const std::string& text, size_t at) {
     Program p;
     p.text = text;
-    if (i < text.size() && text[i] == '(') {
-      size_t close = text.find(')', i);
-      if (close != std::string::npos) p.comment = text.substr(i, close - i + 1);
+    if (at < text.size() && text[at] == '(') {
+      size_t close = text.find(')', at);
+      if (close != std::string::npos) p.comment = text.substr(at, close - at + 1);
     }
     programs[n] = p;
     char name[16];
     std::snprintf(name, sizeof name, "O%04d", int(n));
     names[name] = n;
-    return true;
   }
   // The programs an upload start text names: "O1-O5" or "N:name".
   std::string select(const char* t) const {
@@ -186,7 +190,7 @@ OZ_SIM_FAMILY(prog_store) {
     {
       auto l = mp->lock();
       const uint16_t kind = p.body.size() >= 2 ? be::get16(p.body.data()) : 0;
-      if (const TransferKind* k = transfer_kind(*mp, kind)) {
+      if (const TransferKind* k = transfer_kind(*mp, kind); k && k->upload) {
         refused = k->upload(*mp, startText(p), &content);
         announce = k->announce;
       } else {
@@ -232,7 +236,7 @@ OZ_SIM_FAMILY(prog_store) {
     const bool verify = s.session.kind == Session::Verify;
     int16_t code = 0;
     if (const TransferKind* k = s.other_kind ? transfer_kind(*mp, s.other_kind) : nullptr)
-      code = k->download(*mp, s.other_text, s.session.data);
+      code = k->download ? k->download(*mp, s.other_text, s.session.data) : kNoProgram;
     else if (!(verify ? s.matches(s.session.data) : s.put(s.session.data)))
       code = verify ? kVerifyMismatch : kNoProgram;
     s.session = Session{};
@@ -269,6 +273,32 @@ OZ_SIM_FAMILY(prog_store) {
   // The upload abort and the end acknowledgement need no answer.
   f.on_pdu(24, [](Conn&, const ReceivedPdu&) {});
   f.on_pdu(23, [](Conn&, const ReceivedPdu&) {});
+}
+
+// ---- the store as other families see it ---------------------------------------------
+
+std::vector<StoredProgram> stored_programs(Machine& m) {
+  std::vector<StoredProgram> out;
+  for (auto& [n, p] : m.state<ProgStore>().programs) out.push_back({n, p.comment, p.text});
+  return out;
+}
+
+void store_program(Machine& m, int32_t number, const std::string& text) {
+  const size_t o = text.find('O');
+  size_t at = o == std::string::npos ? text.size() : o + 1;
+  while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) ++at;
+  m.state<ProgStore>().file(number, text, at);
+}
+
+bool erase_program(Machine& m, int32_t number) {
+  return m.state<ProgStore>().programs.erase(number) > 0;
+}
+
+void on_download(Machine& m, uint16_t kind, DownloadSink sink) {
+  auto l = m.lock();
+  TransferKind k;
+  k.download = std::move(sink);
+  register_transfer_kind(m, kind, std::move(k));
 }
 
 }  // namespace oz::sim
