@@ -196,9 +196,9 @@ void spindle(Session& s, Output& out) {
 // ---- graphics ------------------------------------------------------------------------
 
 void graphics(Session& s, Output& out, const std::string& action) {
-  if (action == "start") OZCLI_CALL(s, cnc_startdrawpos);
-  else if (action == "stop") OZCLI_CALL(s, cnc_stopdrawpos);
-  else if (action == "clear") OZCLI_CALL(s, cnc_clrgrphcmd);
+  if (action == "start") s.check("cnc_startdrawpos", cnc_startdrawpos(s.handle()));
+  else if (action == "stop") s.check("cnc_stopdrawpos", cnc_stopdrawpos(s.handle()));
+  else if (action == "clear") s.check("cnc_clrgrphcmd", cnc_clrgrphcmd(s.handle()));
   else if (action != "read") throw UsageError("graphics: start, stop, read or clear");
   if (action != "read") return;
   std::vector<uint8_t> all;
