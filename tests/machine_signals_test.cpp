@@ -1,5 +1,7 @@
 // Operator panel, servo and spindle information and graphics against the
 // fake controller.
+#include <cstdio>
+
 #include "tests/machine1_support.h"
 
 namespace oz::test {

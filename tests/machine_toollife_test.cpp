@@ -187,6 +187,18 @@ TEST_F(ToolLife, AShortReplyEndsTheRange) {
   EXPECT_TRUE(untouched(&t.data[2], 0, 12));
 }
 
+// A reply holding more groups than were asked for adds no more than asked.
+TEST_F(ToolLife, ALongReplyStoresOnlyWhatWasAskedFor) {
+  uint16_t h = open();
+  fake.reply(kClassCnc, 73, words({3, 41, 42, 43}));
+  usetlno_t out;
+  sentinel(out);
+  ASSERT_EQ(EW_SUCCESS, cnc_rdusetlno(h, 5, 6, 8 + 4 * 2, &out));
+  EXPECT_EQ(6, out.head.last);
+  EXPECT_EQ(42, out.data[1]);
+  EXPECT_TRUE(untouched(&out.data[2], 0, 4));
+}
+
 TEST_F(ToolLife, RangeWritesSplitAndStopOnResultThree) {
   uint16_t h = open();
   std::vector<uint8_t> buf(8 + 20 * 50, 0);
