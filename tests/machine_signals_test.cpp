@@ -162,12 +162,15 @@ TEST_F(Servo, IdentificationTextsAre129Bytes) {
     EXPECT_EQ('x', out[128]);
     EXPECT_EQ(char(0xEE), out[129]);
   }
+  LogTail log;
   for (auto [cmd, fn] : one) {
     fake.reply(kClassCnc, cmd, RbReply().text(text, 128));
     fake.clear_received();
     EXPECT_EQ(EW_SIZE, fn(h, 7, out)) << cmd;
     expectRequests({{cmd, 7}});
   }
+  // The error line names the selector and the buffer.
+  EXPECT_TRUE(log.any("cnc_rdfromservoid2(" + std::to_string(h) + " 7 0x")) << log.lines().back();
 }
 
 class ServoOld : public RowTest {
