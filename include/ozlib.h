@@ -1813,6 +1813,388 @@ OZ_API int16_t OZ_CALL eth_wrparam(uint16_t h, int32_t selector, int16_t length,
 /* ==== END folders ==== */
 
 /* ==== BEGIN machine-1: tool life, tool management, operator panel and switches, servo and spindle information, graphics ==== */
+/* ---- Tool life management ----------------------------------------------------
+ * Groups are numbered from 1; a group holds tools by index 1, 2, ... Range
+ * reads and writes take the byte length of the caller's record, which starts
+ * with the first group (offset 0) and the last group (offset 4). */
+
+/* cnc_rdngrp (data.l), cnc_rdmaxgrp and cnc_rdmaxtool (data.w: only the 16
+ * bits at offset 4 are written). */
+typedef struct lifevalue_t {
+  int32_t reserved;   /* 0: not written */
+  union {
+    int32_t l;
+    int16_t w;
+  } data;             /* 4 */
+} lifevalue_t;
+
+/* cnc_rdntool, cnc_rdlife, cnc_rdcount */
+typedef struct grpvalue_t {
+  int16_t found;      /* 0: 0 when the controller has no such group */
+  int16_t reserved;   /* 2: not written */
+  int32_t data;       /* 4: 0 when found is 0 */
+} grpvalue_t;
+
+/* cnc_rd1length, cnc_rd1radius, cnc_t1info, cnc_rd2length, cnc_rd2radius,
+ * cnc_t2info, cnc_toolnum */
+typedef struct toolvalue_t {
+  int16_t group;      /* 0: 0 when the entry does not exist */
+  int16_t index;      /* 2 */
+  int32_t data;       /* 4: 0 when group is 0 */
+} toolvalue_t;
+
+/* cnc_rd2tlifedata, cnc_wr2tlifedata, cnc_rd1tlifedata, cnc_wr1tlifedata */
+typedef struct tlifedat_t {
+  int16_t group;      /* 0 */
+  int16_t index;      /* 2: tool index in the group */
+  int32_t tool_num;   /* 4 */
+  int32_t h_code;     /* 8: length-offset number */
+  int32_t d_code;     /* 12: radius-offset number */
+  int32_t tool_inf;   /* 16: tool-information word */
+} tlifedat_t;
+
+/* cnc_rd1tlifedat2, cnc_wr1tlifedat2 */
+typedef struct tlifedat2_t {
+  int16_t group;      /* 0 */
+  int16_t reserved;   /* 2: not written */
+  int32_t index;      /* 4: tool index; not written by the read */
+  int32_t word;       /* 8: the entry's second word */
+  int32_t h_code;     /* 12 */
+  int32_t d_code;     /* 16 */
+  int32_t tool_inf;   /* 20 */
+} tlifedat2_t;
+
+/* cnc_rdusegrpid */
+typedef struct usegrp_t {
+  int32_t reserved;   /* 0: not written */
+  int32_t data[3];    /* 4, 8, 12 */
+} usegrp_t;
+
+/* cnc_rdgrpid2 */
+typedef struct grpid_t {
+  int32_t reserved;   /* 0: not written */
+  int32_t tool_num;   /* 4: the tool number asked for */
+  int32_t group;      /* 8 */
+} grpid_t;
+
+/* cnc_rdgrpid */
+typedef struct grpid1_t {
+  int16_t reserved;   /* 0: not written */
+  int16_t tool_num;   /* 2: the tool number asked for */
+  int32_t group;      /* 4 */
+} grpid1_t;
+
+/* Range records: the first group asked for, the last group delivered (or,
+ * for the writes, the last group given), then one item per group. The
+ * arrays are as long as the caller's length says. */
+typedef struct tlrange_head_t {
+  int16_t first;      /* 0 */
+  int16_t reserved1;  /* 2: not written */
+  int16_t last;       /* 4 */
+  int16_t reserved2;  /* 6: not written */
+} tlrange_head_t;
+
+/* cnc_rdtoolrng: 12 bytes per group */
+typedef struct toolrng_t {
+  tlrange_head_t head;
+  struct {
+    int32_t ntool;    /* 0 */
+    int32_t life;     /* 4 */
+    int32_t count;    /* 8 */
+  } data[16];         /* 8 */
+} toolrng_t;
+
+/* cnc_rdgrpinfo: 16 bytes per group */
+typedef struct grpinfo_t {
+  tlrange_head_t head;
+  struct {
+    int32_t ntool;    /* 0 */
+    int32_t life;     /* 4 */
+    int32_t count;    /* 8 */
+    int32_t type;     /* 12: the group's further word (count type) */
+  } data[16];         /* 8 */
+} grpinfo_t;
+
+/* cnc_rdusetlno: the tool number in use, 4 bytes per group; cnc_wrcountr:
+ * the life count to set, 4 bytes per group. */
+typedef struct usetlno_t {
+  tlrange_head_t head;
+  int32_t data[16];   /* 8 */
+} usetlno_t;
+
+/* cnc_wrgrpinfo: 20 bytes per group, the group record's first five words
+ * (the controller keeps the tool count and the index in use itself). */
+typedef struct wrgrpinfo_t {
+  tlrange_head_t head;
+  struct {
+    int32_t ntool;    /* 0 */
+    int32_t use;      /* 4: index of the tool in use */
+    int32_t life;     /* 8 */
+    int32_t type;     /* 12 */
+    int32_t count;    /* 16 */
+  } data[16];         /* 8 */
+} wrgrpinfo_t;
+
+/* cnc_instlifedt: inserts a tool at an index of a group (later ones move up). */
+typedef struct instlfdt_t {
+  int16_t group;      /* 0 */
+  int16_t index;      /* 2 */
+  int32_t tool_num;   /* 4 */
+} instlfdt_t;
+
+/* cnc_rdtoolgrp: the tools of one group, 20 bytes each. */
+typedef struct tlgrptool_t {
+  int32_t index;      /* 0 */
+  int32_t tool_num;   /* 4 */
+  int32_t h_code;     /* 8 */
+  int32_t d_code;     /* 12 */
+  int32_t tool_inf;   /* 16 */
+} tlgrptool_t;
+
+OZ_API int16_t OZ_CALL cnc_rdngrp(uint16_t h, lifevalue_t* out);
+OZ_API int16_t OZ_CALL cnc_rdmaxgrp(uint16_t h, lifevalue_t* out);
+OZ_API int16_t OZ_CALL cnc_rdmaxtool(uint16_t h, lifevalue_t* out);
+OZ_API int16_t OZ_CALL cnc_rdntool(uint16_t h, int16_t group, grpvalue_t* out);
+OZ_API int16_t OZ_CALL cnc_rdlife(uint16_t h, int16_t group, grpvalue_t* out);
+OZ_API int16_t OZ_CALL cnc_rdcount(uint16_t h, int16_t group, grpvalue_t* out);
+OZ_API int16_t OZ_CALL cnc_rd1length(uint16_t h, int16_t group, int16_t index, toolvalue_t* out);
+OZ_API int16_t OZ_CALL cnc_rd1radius(uint16_t h, int16_t group, int16_t index, toolvalue_t* out);
+OZ_API int16_t OZ_CALL cnc_t1info(uint16_t h, int16_t group, int16_t index, toolvalue_t* out);
+OZ_API int16_t OZ_CALL cnc_rd2length(uint16_t h, int16_t group, int16_t index, toolvalue_t* out);
+OZ_API int16_t OZ_CALL cnc_rd2radius(uint16_t h, int16_t group, int16_t index, toolvalue_t* out);
+OZ_API int16_t OZ_CALL cnc_t2info(uint16_t h, int16_t group, int16_t index, toolvalue_t* out);
+OZ_API int16_t OZ_CALL cnc_toolnum(uint16_t h, int16_t group, int16_t index, toolvalue_t* out);
+OZ_API int16_t OZ_CALL cnc_rd2tlifedata(uint16_t h, int16_t group, int16_t index, tlifedat_t* out);
+OZ_API int16_t OZ_CALL cnc_wr2tlifedata(uint16_t h, const tlifedat_t* in);
+OZ_API int16_t OZ_CALL cnc_rd1tlifedat2(uint16_t h, int16_t group, int32_t index, tlifedat2_t* out);
+OZ_API int16_t OZ_CALL cnc_wr1tlifedat2(uint16_t h, const tlifedat2_t* in);
+OZ_API int16_t OZ_CALL cnc_rd1tlifedata(uint16_t h, int16_t group, int16_t index, tlifedat_t* out);
+OZ_API int16_t OZ_CALL cnc_wr1tlifedata(uint16_t h, const tlifedat_t* in);
+OZ_API int16_t OZ_CALL cnc_rdtoolrng(uint16_t h, int16_t first, int16_t last, int16_t length,
+                                     toolrng_t* out);
+OZ_API int16_t OZ_CALL cnc_rdgrpinfo(uint16_t h, int16_t first, int16_t last, int16_t length,
+                                     grpinfo_t* out);
+OZ_API int16_t OZ_CALL cnc_rdusetlno(uint16_t h, int16_t first, int16_t last, int16_t length,
+                                     usetlno_t* out);
+/* Life counts of groups head.first..head.last (command 81, 357 groups a request). */
+OZ_API int16_t OZ_CALL cnc_wrcountr(uint16_t h, int16_t length, const usetlno_t* in);
+/* Group records of groups head.first..head.last (command 76, 44 groups a request). */
+OZ_API int16_t OZ_CALL cnc_wrgrpinfo(uint16_t h, int16_t length, const wrgrpinfo_t* in);
+OZ_API int16_t OZ_CALL cnc_rdusegrpid(uint16_t h, usegrp_t* out);
+OZ_API int16_t OZ_CALL cnc_rdgrpid2(uint16_t h, int32_t tool_num, grpid_t* out);
+OZ_API int16_t OZ_CALL cnc_rdgrpid(uint16_t h, int16_t tool_num, grpid1_t* out);
+OZ_API int16_t OZ_CALL cnc_deltlifegrp(uint16_t h, int16_t group);
+OZ_API int16_t OZ_CALL cnc_deltlifedt(uint16_t h, int16_t group, int16_t index);
+OZ_API int16_t OZ_CALL cnc_clrcntinfo(uint16_t h, int16_t first, int16_t second);
+/* Command 84 (group, index, tool number). */
+OZ_API int16_t OZ_CALL cnc_instlifedt(uint16_t h, const instlfdt_t* in);
+/* Group-table forms: newer controllers (447..453) and older ones (139, 74, 76,
+ * 72) answer alike; the reply data are copied up to *length bytes. */
+/* 447 or 139 (first, last). */
+OZ_API int16_t OZ_CALL cnc_rdgrpinfo2(uint16_t h, int32_t first, int32_t last, int16_t* length, void* buf);
+/* 448 or 139 (first, last). */
+OZ_API int16_t OZ_CALL cnc_rdgrpinfo3(uint16_t h, int32_t first, int32_t last, int16_t* length, void* buf);
+/* 449 or 139 (first, last). */
+OZ_API int16_t OZ_CALL cnc_rdgrpinfo4(uint16_t h, int32_t first, int32_t last, int16_t* length, void* buf);
+/* 450 or 76 (first, last), the buffer as data. */
+OZ_API int16_t OZ_CALL cnc_wrgrpinfo2(uint16_t h, int32_t first, int32_t last, int16_t length, const void* buf);
+/* 451 or 76 (first, last), the buffer as data. */
+OZ_API int16_t OZ_CALL cnc_wrgrpinfo3(uint16_t h, int32_t first, int32_t last, int16_t length, const void* buf);
+/* 452 or 74: the table sizes. */
+OZ_API int16_t OZ_CALL cnc_rdtlinfo(uint16_t h, int16_t* length, void* buf);
+/* 453 or 72: the groups in use. */
+OZ_API int16_t OZ_CALL cnc_rdtlusegrp(uint16_t h, int16_t* length, void* buf);
+/* 447 or 139 (group, group): one group record. */
+OZ_API int16_t OZ_CALL cnc_rdtlgrp(uint16_t h, int32_t group, int16_t* length, void* buf);
+/* 77 (group, first index, last index): the tool entries, 24 bytes each. */
+OZ_API int16_t OZ_CALL cnc_rdtltool(uint16_t h, int32_t group, int32_t first, int32_t last,
+                                    int16_t* length, void* buf);
+/* The tools of a group: *length is the byte size of out (20 or more) and
+ * comes back as 20 times the tools delivered. */
+OZ_API int16_t OZ_CALL cnc_rdtoolgrp(uint16_t h, int16_t group, int16_t* length, tlgrptool_t* out);
+/* 212: the groups whose tool is to be changed, 4 bytes each. */
+OZ_API int16_t OZ_CALL cnc_rdexchgtgrp(uint16_t h, int16_t* length, void* buf);
+
+/* ---- Tool management data ------------------------------------------------------
+ * Tool records are numbered from 1. toolrec_t is the controller's 156-byte
+ * record, each field narrowed to the width given here. */
+
+typedef struct toolrec_t {
+  int32_t l0[4];      /* 0, 4, 8, 12 */
+  uint8_t b16;        /* 16 */
+  uint8_t b17;        /* 17 */
+  int16_t w18[3];     /* 18, 20, 22 */
+  int32_t l24[2];     /* 24, 28 */
+  int16_t w32[5];     /* 32 .. 40 */
+  int16_t w42;        /* 42 */
+  int16_t w44;        /* 44: the field the byte at 50 mirrors */
+  int16_t w46[2];     /* 46, 48 */
+  uint8_t b50;        /* 50: used instead of w44 where the controller says so */
+  uint8_t reserved[9]; /* 51: not written */
+  int32_t l60[20];    /* 60 .. 136 */
+} toolrec_t;
+
+/* cnc_wrtool2: one item of a record. kind numbers the fields in record order
+ * (0..15 the words at l0..w32, 16 w42, 17 w44, 18 and 19 w46, 20..39 l60);
+ * fields narrower than 32 bits take value16, the others value32. */
+typedef struct toolitem_t {
+  int16_t kind;       /* 0 */
+  int16_t value16;    /* 2 */
+  int32_t value32;    /* 4 */
+} toolitem_t;
+
+/* Second-form tool record: 236 bytes in the controller's byte order. */
+typedef struct toolrec2_t {
+  uint8_t data[236];
+} toolrec2_t;
+
+/* Magazine entries: the tool in a pot of a magazine. */
+typedef struct magazine_t {
+  int32_t magazine;   /* 0 */
+  int32_t pot;        /* 4 */
+  int32_t tool_num;   /* 8 */
+} magazine_t;
+
+/* Reads *count records from tool number first, 9 a request; *count comes back
+ * as the records delivered. */
+OZ_API int16_t OZ_CALL cnc_rdtool(uint16_t h, int16_t first, int16_t* count, toolrec_t* out);
+OZ_API int16_t OZ_CALL cnc_wrtool(uint16_t h, int16_t number, const toolrec_t* in);
+/* Registers *count records from tool number first, 9 a request; *count comes
+ * back as the records registered. */
+OZ_API int16_t OZ_CALL cnc_regtool(uint16_t h, int16_t first, int16_t* count, const toolrec_t* in);
+/* Deletes tools as the controller reads (num, *value); *value comes back as
+ * the controller's answer. */
+OZ_API int16_t OZ_CALL cnc_deltool(uint16_t h, int16_t num, int16_t* value);
+OZ_API int16_t OZ_CALL cnc_wrtool2(uint16_t h, int16_t number, const toolitem_t* in);
+/* Puts *count entries (at most 118) into their pots; *count comes back as
+ * the controller's answer. */
+OZ_API int16_t OZ_CALL cnc_regmagazine(uint16_t h, int16_t* count, const magazine_t* in);
+/* Empties the pots of *count entries (at most 118); each entry's tool_num
+ * gets the tool taken out, *count the entries answered. */
+OZ_API int16_t OZ_CALL cnc_delmagazine(uint16_t h, int16_t* count, magazine_t* io);
+/* Reads up to *count entries (at most 118) from list position *top (from 1);
+ * *count comes back as the entries delivered, *top as the next position. */
+OZ_API int16_t OZ_CALL cnc_rdmagazine(uint16_t h, int16_t* top, int16_t* count, magazine_t* out);
+/* Command 337 (magazine) with the pot and the tool number as data. */
+OZ_API int16_t OZ_CALL cnc_wrmagazine(uint16_t h, int16_t magazine, int16_t pot, int16_t tool_num);
+/* As cnc_regtool, cnc_rdtool and cnc_wrtool for the second record form, 6 a request. */
+OZ_API int16_t OZ_CALL cnc_regtool_f2(uint16_t h, int16_t first, int16_t* count, const toolrec2_t* in);
+OZ_API int16_t OZ_CALL cnc_rdtool_f2(uint16_t h, int16_t first, int16_t* count, toolrec2_t* out);
+OZ_API int16_t OZ_CALL cnc_wrtool_f2(uint16_t h, int16_t number, const toolrec2_t* in);
+/* Names (414, 415) of the selected entry, copied up to *length bytes. */
+OZ_API int16_t OZ_CALL cnc_rdctname(uint16_t h, int32_t selector, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_rdtlname(uint16_t h, int32_t selector, int16_t* length, void* buf);
+/* The tool in the spindle and the next tool (data 0 and 4). */
+OZ_API int16_t OZ_CALL cnc_rdhdnxt(uint16_t h, int32_t* current, int32_t* next);
+/* 236: the interference record, copied up to *length bytes. */
+OZ_API int16_t OZ_CALL cnc_rdinterference(uint16_t h, int16_t* length, void* buf);
+/* 237 (number): geometry records given as data. */
+OZ_API int16_t OZ_CALL cnc_wrtoolgeom_tlm(uint16_t h, int32_t number, int16_t length, const void* buf);
+/* 238 (number): geometry records copied up to *length bytes. */
+OZ_API int16_t OZ_CALL cnc_rdtoolgeom_tlm(uint16_t h, int32_t number, int16_t* length, void* buf);
+/* 239 (magazine, pot) with the tool kind as 2 data bytes; *found gets data 0. */
+OZ_API int16_t OZ_CALL cnc_btlfpotsrh(uint16_t h, int16_t magazine, int16_t pot, int16_t kind,
+                                      int16_t* found);
+/* 536 and 539 (first, count): property records copied up to *length bytes. */
+OZ_API int16_t OZ_CALL cnc_rdmag_property(uint16_t h, int32_t first, int32_t count, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_rdpot_property(uint16_t h, int32_t first, int32_t count, int16_t* length, void* buf);
+/* 537, 538, 540, 541: records (28, 4, 48 and 4 bytes each) given as data. */
+OZ_API int16_t OZ_CALL cnc_wrmag_property(uint16_t h, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL cnc_delmag_property(uint16_t h, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL cnc_wrpot_property(uint16_t h, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL cnc_delpot_property(uint16_t h, int16_t length, const void* buf);
+/* Moves a tool between two places (8 data bytes: from, to); *result gets data 0. */
+OZ_API int16_t OZ_CALL cnc_tool_move(uint16_t h, const int32_t places[2], int32_t* result);
+/* 547 (selector) with the entry as 12 data bytes. */
+OZ_API int16_t OZ_CALL cnc_reg_toolstrage(uint16_t h, uint8_t selector, const magazine_t* in);
+/* 650 (tool number, n) with n records of 64 zero bytes as room: edge records
+ * (64 bytes each, controller's byte order), n = *count at most 22; *count
+ * comes back as the records delivered. */
+OZ_API int16_t OZ_CALL cnc_rdedgedata(uint16_t h, int16_t number, int16_t* count, void* buf);
+/* 651 (tool number, edge) with the item kind and value as 8 data bytes. */
+OZ_API int16_t OZ_CALL cnc_wredgedata2(uint16_t h, int16_t number, int16_t edge, int32_t kind,
+                                       int32_t value);
+/* 785: the active edges, copied up to *length bytes. */
+OZ_API int16_t OZ_CALL cnc_rdedgeactive(uint16_t h, int16_t* length, void* buf);
+
+/* ---- Operator panel signals and menu switches ------------------------------------*/
+
+/* cnc_rdopnlsgnl, cnc_wropnlsgnl */
+typedef struct opnlsgnl_t {
+  int16_t reserved;   /* 0: not used */
+  int16_t selector;   /* 2 */
+  int16_t data[13];   /* 4 .. 28 */
+} opnlsgnl_t;
+
+/* cnc_rdopnlgnrl, cnc_wropnlgnrl and their second forms */
+typedef struct opnlgnrl_t {
+  int16_t reserved;   /* 0: not used */
+  uint16_t selector;  /* 2: the first forms use its low byte */
+  int16_t value;      /* 4 */
+} opnlgnrl_t;
+
+/* cnc_rdopnlgsname, cnc_wropnlgsname and their second forms: the first forms
+ * use 8 names, so a record of 76 bytes serves them. */
+typedef struct opnlgsname_t {
+  int16_t reserved;   /* 0: not used */
+  uint16_t selector;  /* 2 */
+  char name[16][9];   /* 4: 8 characters and a terminating zero each */
+} opnlgsname_t;
+
+OZ_API int16_t OZ_CALL cnc_rdopnlsgnl(uint16_t h, int16_t selector, opnlsgnl_t* out);
+OZ_API int16_t OZ_CALL cnc_wropnlsgnl(uint16_t h, const opnlsgnl_t* in);
+OZ_API int16_t OZ_CALL cnc_rdopnlgnrl(uint16_t h, uint8_t selector, opnlgnrl_t* out);
+OZ_API int16_t OZ_CALL cnc_rdopnlgnrl2(uint16_t h, uint16_t selector, opnlgnrl_t* out);
+/* Clears the high byte of in->selector first and sends its low byte. */
+OZ_API int16_t OZ_CALL cnc_wropnlgnrl(uint16_t h, opnlgnrl_t* in);
+OZ_API int16_t OZ_CALL cnc_wropnlgnrl2(uint16_t h, const opnlgnrl_t* in);
+OZ_API int16_t OZ_CALL cnc_rdopnlgsname(uint16_t h, uint8_t selector, opnlgsname_t* out);
+OZ_API int16_t OZ_CALL cnc_rdopnlgsname2(uint16_t h, uint16_t selector, opnlgsname_t* out);
+/* Clears the high byte of in->selector first and sends its low byte. */
+OZ_API int16_t OZ_CALL cnc_wropnlgsname(uint16_t h, opnlgsname_t* in);
+OZ_API int16_t OZ_CALL cnc_wropnlgsname2(uint16_t h, const opnlgsname_t* in);
+OZ_API int16_t OZ_CALL cnc_rdmenuswitch(uint16_t h, int32_t* value);
+OZ_API int16_t OZ_CALL cnc_wrmenuswitch(uint16_t h, int16_t selector, int16_t value);
+
+/* ---- Servo and spindle information --------------------------------------------
+ * Arrays hold one element per axis (the path's axis count) or per spindle
+ * (the path's largest spindle number); at most that many are written. */
+
+OZ_API int16_t OZ_CALL cnc_rdloopgain(uint16_t h, int32_t* out);
+OZ_API int16_t OZ_CALL cnc_rdcurrent(uint16_t h, int16_t* out);
+OZ_API int16_t OZ_CALL cnc_rdsrvspeed(uint16_t h, int32_t* out);
+OZ_API int16_t OZ_CALL cnc_rdposerrs(uint16_t h, int32_t* out);
+OZ_API int16_t OZ_CALL cnc_rdposerrs2(uint16_t h, int32_t out[2]);
+OZ_API int16_t OZ_CALL cnc_rdposerrz(uint16_t h, int32_t* out);
+OZ_API int16_t OZ_CALL cnc_rdsynerrsy(uint16_t h, int32_t* out);
+OZ_API int16_t OZ_CALL cnc_rdsynerrrg(uint16_t h, int32_t* out);
+OZ_API int16_t OZ_CALL cnc_rdopmode(uint16_t h, int16_t* out);
+OZ_API int16_t OZ_CALL cnc_rdspdlalm(uint16_t h, uint8_t* out);
+OZ_API int16_t OZ_CALL cnc_rdctrldi(uint16_t h, uint32_t* out);
+OZ_API int16_t OZ_CALL cnc_rdctrldo(uint16_t h, uint32_t* out);
+OZ_API int16_t OZ_CALL cnc_rdnspdl(uint16_t h, int16_t* count);
+/* Identification texts: 129 bytes each. */
+OZ_API int16_t OZ_CALL cnc_rdservoid(uint16_t h, int16_t first, int16_t second, char out[129]);
+OZ_API int16_t OZ_CALL cnc_rdspindleid(uint16_t h, int16_t first, int16_t second, char out[129]);
+OZ_API int16_t OZ_CALL cnc_rdfromservoid(uint16_t h, int16_t selector, char out[129]);
+OZ_API int16_t OZ_CALL cnc_rdfromspindleid(uint16_t h, int16_t selector, char out[129]);
+OZ_API int16_t OZ_CALL cnc_rdservoid2(uint16_t h, int16_t first, int16_t second, char out[129]);
+OZ_API int16_t OZ_CALL cnc_rdspindleid2(uint16_t h, int16_t first, int16_t second, char out[129]);
+OZ_API int16_t OZ_CALL cnc_rdfromservoid2(uint16_t h, int16_t selector, char out[129]);
+OZ_API int16_t OZ_CALL cnc_rdfromspindleid2(uint16_t h, int16_t selector, char out[129]);
+
+/* ---- Graphics and drawing data --------------------------------------------------*/
+
+OZ_API int16_t OZ_CALL cnc_startdrawpos(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_stopdrawpos(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_startdyngrph(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_stopdyngrph(uint16_t h);
+/* Asks for *count bytes (even, at most 256) of graphic command data; *count
+ * is the byte size of buf on entry and the bytes delivered on return. */
+OZ_API int16_t OZ_CALL cnc_rdgrphcmd(uint16_t h, uint16_t* count, void* buf);
+OZ_API int16_t OZ_CALL cnc_wrgrphcmdptr(uint16_t h, int16_t pointer);
+OZ_API int16_t OZ_CALL cnc_rdgrphcanflg(uint16_t h, uint16_t* flag);
+OZ_API int16_t OZ_CALL cnc_clrgrphcmd(uint16_t h);
 
 /* ==== END machine-1 ==== */
 

@@ -154,7 +154,8 @@ void Machine::update() {
 // the program runs.
 void Machine::advance_ms(uint32_t dt) {
   auto l = lock();
-  for (auto& p : paths_) {
+  for (size_t path = 0; path < paths_.size(); ++path) {
+    PathMotion& p = paths_[path];
     if (!p.running) continue;
     p.feed = p.feed_cmd;
     p.spindle = p.spindle_cmd;
@@ -169,6 +170,8 @@ void Machine::advance_ms(uint32_t dt) {
       for (size_t a = 0; a < p.machine.size(); ++a)
         dist = std::max<int64_t>(dist, std::llabs(int64_t(p.target[a]) - p.machine[a]));
       if (dist == 0) {
+        if (p.block > 0)
+          for (const auto& f : block_ends_) f(*this, int(path) + 1, p);
         static const int32_t corners[4][2] = {{50000, 0}, {50000, 50000}, {0, 50000}, {0, 0}};
         const int c = p.block % 4;
         p.target[0] = corners[c][0];

@@ -119,6 +119,11 @@ class Machine {
   // Moves every running path as if ms milliseconds had passed, clock aside:
   // lets a test or a demo step the motion exactly.
   void advance_ms(uint32_t ms);
+  // Called under the lock each time a running path reaches the end of a
+  // block, with the path (1-based) and its motion at that point: families
+  // that count or record the program's progress hook in here.
+  using BlockEnd = std::function<void(Machine&, int path, const PathMotion&)>;
+  void on_block_end(BlockEnd f) { block_ends_.push_back(std::move(f)); }
   // Identification strings handed over by clients that gave one, in order.
   std::vector<std::string> id_strings();
   // Milliseconds since the machine started.
@@ -136,6 +141,7 @@ class Machine {
   uint32_t start_tick_ = 0, last_tick_ = 0;
   std::function<void(const RbRequest&, const RbReply&)> trace_;
   std::vector<std::string> ids_;
+  std::vector<BlockEnd> block_ends_;
 
   RbReply handle(const Handler& h, const RbRequest& q);
   void install_builtins();

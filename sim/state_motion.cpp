@@ -139,10 +139,6 @@ OZ_SIM_FAMILY(state_motion) {
     for (int a = 0; a < axes_of(m); ++a) r.u32(0);
     return r;
   });
-  m.on(1, 86, [](Machine& m, const RbRequest& q) {
-    const PathMotion& p = m.motion(q.path);
-    return per_axis(m, -1, [&](size_t) { return p.running ? 20 : 0; });
-  });
   for (uint16_t cmd : {64, 832}) {
     m.on(1, cmd, [](Machine& m, const RbRequest& q) {
       if (q.a2 > spindles_of(m)) return RbReply::fail(3);
