@@ -55,11 +55,9 @@ struct Histories {
 
 Histories& his(Machine& m) { return m.state<Histories>(); }
 
-void note(Machine& m, OpEvent e) {
+void note(Machine& m, uint16_t type, int32_t a, int32_t b = 0, int32_t c = 0, int32_t d = 0) {
   Histories& h = his(m);
-  if (!h.ops_on) return;
-  e.at = now_stamp();
-  h.ops.push_back(e);
+  if (h.ops_on) h.ops.push_back({type, a, b, c, d, now_stamp()});
 }
 
 // ---- operation records in the three wire forms -----------------------------------
@@ -172,7 +170,7 @@ void install_hooks(Machine& m) {
   auto& alarms = m.state<state::AlarmState>();
   alarms.on_alarm = [](Machine& m, const state::Alarm& a) {
     his(m).alarms.push_back({a, 1, now_stamp()});
-    note(m, {4, a.kind, a.number, a.axis, 1});
+    note(m, 4, a.kind, a.number, a.axis, 1);
   };
   alarms.on_message = [](Machine& m, const state::OpMessage& msg) {
     if (his(m).msgs_on) his(m).msgs.push_back({msg, now_stamp()});
@@ -180,9 +178,9 @@ void install_hooks(Machine& m) {
   // Cycle start and reset show as run-state changes of the path.
   m.observe([](Machine& m, const RbRequest& q, const RbReply& r) {
     if (q.cls != 1 || r.result != 0) return;
-    if (q.cmd == 698) note(m, {0, q.a1, q.path});
-    if (q.cmd == 1) note(m, {1, 0, q.path, 0, 1});
-    if (q.cmd == 2 || q.cmd == 709) note(m, {1, 0, q.path, 1, 0});
+    if (q.cmd == 698) note(m, 0, q.a1, q.path);
+    if (q.cmd == 1) note(m, 1, 0, q.path, 0, 1);
+    if (q.cmd == 2 || q.cmd == 709) note(m, 1, 0, q.path, 1, 0);
   });
 }
 

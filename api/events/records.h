@@ -30,7 +30,7 @@ struct Layout {
   uint16_t type;    // the record type (typed forms only)
   uint16_t wire;    // wire record size
   uint16_t size;    // caller record size
-  Move mv[12];      // unused slots have n = 0
+  Move mv[16];      // unused slots have n = 0
 };
 
 // Converts one wire record into the caller's record at `at`; `o` bounds it.
