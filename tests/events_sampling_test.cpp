@@ -211,7 +211,7 @@ TEST_F(Sampling, SmallReads) {
   EXPECT_EQ(2, count);   // three in the reply, room for two
   EXPECT_EQ(13, buf[13]);
   EXPECT_EQ(int16_t(0xEEEE), buf[14]);
-  for (auto [fn, cmd] : {std::pair{cnc_sdendocp, 835}, {cnc_sdclrocp, 836}, {cnc_sdclrchnl, 308}, {cnc_sdtclrchnl, 308}}) {
+  for (auto [fn, cmd] : {std::pair{&cnc_sdendocp, 835}, {cnc_sdclrocp, 836}, {cnc_sdclrchnl, 308}, {cnc_sdtclrchnl, 308}}) {
     fake.reply(1, uint16_t(cmd), RbReply());
     fake.clear_received();
     ASSERT_EQ(EW_SUCCESS, fn(h));
@@ -248,7 +248,8 @@ TEST_F(Waveform, SecondParameterFormBothWays) {
   p.ch[1].u.value = 0x11223344;
   fake.reply(1, 129, RbReply());
   ASSERT_EQ(EW_SUCCESS, cnc_wrwaveprm2(h, &p));
-  const auto& d = sent().back().data;
+  const auto q0 = sent();
+  const auto& d = q0.back().data;
   ASSERT_EQ(164u, d.size());
   EXPECT_EQ((std::vector<uint8_t>{1, 2, 3, 4}), std::vector<uint8_t>(d.begin(), d.begin() + 4));
   EXPECT_EQ(-1, be32(d, 12));
@@ -318,13 +319,13 @@ TEST_F(Waveform, DataReadsHeadThenBatches) {
 
 TEST_F(Waveform, StateWords) {
   uint16_t h = open();
-  for (auto [stat, cmd] : {std::pair{cnc_wavestat, 132}, {cnc_rmtwavestat, 323}}) {
+  for (auto [stat, cmd] : {std::pair{&cnc_wavestat, 132}, {cnc_rmtwavestat, 323}}) {
     fake.reply(1, uint16_t(cmd), RbReply().i16(2));
     int16_t s = 0;
     ASSERT_EQ(EW_SUCCESS, stat(h, &s));
     EXPECT_EQ(2, s);
   }
-  for (auto [fn, cmd] : {std::pair{cnc_wavestart, 130}, {cnc_wavestop, 131}, {cnc_rmtwavestart, 321}, {cnc_rmtwavestop, 322}}) {
+  for (auto [fn, cmd] : {std::pair{&cnc_wavestart, 130}, {cnc_wavestop, 131}, {cnc_rmtwavestart, 321}, {cnc_rmtwavestop, 322}}) {
     fake.reply(1, uint16_t(cmd), RbReply());
     ASSERT_EQ(EW_SUCCESS, fn(h));
     EXPECT_EQ(cmd, sent().back().cmd);
