@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs, only those missing.
 # Usage: scripts/deps.sh [--windows]
 set -euo pipefail
-pkgs=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev)
+# gnuplot-nox draws ozcli's waveform plots (ozcli sample --png).
+pkgs=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev gnuplot-nox)
 if [[ "${1:-}" == "--windows" ]]; then
   pkgs+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
 fi
