@@ -1716,6 +1716,17 @@ typedef struct sdchnl_t {
   int16_t option;      /* 10 */
 } sdchnl_t;
 
+/* cnc_sdsetchnl2: one channel of the 108-byte form; the first twelve bytes
+ * travel (big-endian) as a command-307 entry. */
+typedef struct sdchnl2_t {
+  int16_t chno;          /* 0 */
+  int16_t kind;          /* 2: -127 is refused for the second channel */
+  int32_t data;          /* 4 */
+  int16_t rate;          /* 8 */
+  int16_t option;        /* 10 */
+  uint8_t reserved[96];  /* 12: not sent */
+} sdchnl2_t;
+
 /* cnc_sdstartsmpl2: the 10-byte start block. */
 #pragma pack(push, 2)
 typedef struct sdstart2_t {
@@ -1737,8 +1748,8 @@ typedef struct sdbuf_t {
 
 /* count entries. */
 OZ_API int16_t OZ_CALL cnc_sdsetchnl(uint16_t h, int16_t count, const sdchnl_t* ch);
-/* count channel entries of 108 bytes in buf, as the controller takes them. */
-OZ_API int16_t OZ_CALL cnc_sdsetchnl2(uint16_t h, int32_t count, int16_t length, const void* buf);
+/* count (0..16) entries. */
+OZ_API int16_t OZ_CALL cnc_sdsetchnl2(uint16_t h, int16_t count, const sdchnl2_t* ch);
 OZ_API int16_t OZ_CALL cnc_sdclrchnl(uint16_t h);
 /* rates: eight 16-bit channel rates (out); may be null. */
 OZ_API int16_t OZ_CALL cnc_sdstartsmpl(uint16_t h, int16_t type, int32_t value, int16_t* rates);
@@ -1760,10 +1771,10 @@ OZ_API int16_t OZ_CALL cnc_sdbetainfo(uint16_t h, int16_t* count, int16_t* buf);
 OZ_API int16_t OZ_CALL cnc_sdstartocp(uint16_t h, int32_t value);
 OZ_API int16_t OZ_CALL cnc_sdendocp(uint16_t h);
 OZ_API int16_t OZ_CALL cnc_sdclrocp(uint16_t h);
-/* Request 14 with arguments a1..a3 (the controller expects 1023, 1023, -1)
- * and length bytes of channel set-up in buf. */
-OZ_API int16_t OZ_CALL cnc_sfbsetchnl(uint16_t h, int32_t a1, int32_t a2, int32_t a3, int16_t length,
-                                      const void* buf);
+/* The channel set-up of cnc_sdsetchnl after a preparatory read of the
+ * controller's servo-axis parameter (EW_PRECONDITION when that read fails);
+ * value is not sent. */
+OZ_API int16_t OZ_CALL cnc_sfbsetchnl(uint16_t h, int16_t count, int32_t value, const sdchnl_t* ch);
 OZ_API int16_t OZ_CALL cnc_sfbstartsmpl(uint16_t h, int16_t type, int32_t value);
 /* The tuning forms: channel set-up as the controller takes it (big-endian). */
 OZ_API int16_t OZ_CALL cnc_sdtsetchnl(uint16_t h, int16_t length, const void* buf);

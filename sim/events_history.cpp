@@ -60,6 +60,15 @@ void note(Machine& m, uint16_t type, int32_t a, int32_t b = 0, int32_t c = 0, in
   if (h.ops_on) h.ops.push_back({type, a, b, c, d, now_stamp()});
 }
 
+// Records arg1..arg2 of a history numbered from 1, after `head`; result 3
+// when arg1 names no record, as the controller answers past the end.
+template <class V, class Put>
+RbReply records(const V& v, const RbRequest& q, RbReply head, Put&& put) {
+  if (q.a1 < 1 || q.a1 > int32_t(v.size())) return RbReply::fail(3);
+  for (int32_t i = q.a1; i <= std::min<int32_t>(q.a2, int32_t(v.size())); ++i) put(head, v[size_t(i - 1)]);
+  return head;
+}
+
 // ---- operation records in the three wire forms -----------------------------------
 
 void put_typed(RbReply& r, const OpEvent& e) {
@@ -103,11 +112,7 @@ RbReply read_typed(Machine& m, const RbRequest& q) {
 }
 
 RbReply read_fixed(Machine& m, const RbRequest& q, size_t wire) {
-  const auto& ops = his(m).ops;
-  if (q.a1 < 1 || q.a1 > int32_t(ops.size())) return RbReply::fail(3);
-  RbReply r;
-  for (int32_t i = q.a1; i <= std::min<int32_t>(q.a2, int32_t(ops.size())); ++i) put_fixed(r, ops[size_t(i - 1)], wire);
-  return r;
+  return records(his(m).ops, q, {}, [wire](RbReply& r, const OpEvent& e) { put_fixed(r, e, wire); });
 }
 
 // ---- alarm records ---------------------------------------------------------------------
@@ -131,23 +136,17 @@ void put_alarm(RbReply& r, const AlarmEntry& e, size_t wire) {
 }
 
 RbReply read_alarms(Machine& m, const RbRequest& q, size_t wire) {
-  const auto& v = his(m).alarms;
-  if (q.a1 < 1 || q.a1 > int32_t(v.size())) return RbReply::fail(3);
-  RbReply r;
-  for (int32_t i = q.a1; i <= std::min<int32_t>(q.a2, int32_t(v.size())); ++i) put_alarm(r, v[size_t(i - 1)], wire);
-  return r;
+  return records(his(m).alarms, q, {}, [wire](RbReply& r, const AlarmEntry& e) { put_alarm(r, e, wire); });
 }
 
 // ---- message records -------------------------------------------------------------------
 
+// The second form starts with the first and last record numbers it holds.
 RbReply read_messages(Machine& m, const RbRequest& q, bool second) {
   const auto& v = his(m).msgs;
-  if (q.a1 < 1 || q.a1 > int32_t(v.size())) return RbReply::fail(3);
-  const int32_t last = std::min<int32_t>(q.a2, int32_t(v.size()));
-  RbReply r;
-  if (second) r.u16(uint16_t(q.a1)).u16(uint16_t(last));
-  for (int32_t i = q.a1; i <= last; ++i) {
-    const MessageEntry& e = v[size_t(i - 1)];
+  RbReply head;
+  if (second) head.u16(uint16_t(q.a1)).u16(uint16_t(std::min<int32_t>(q.a2, int32_t(v.size()))));
+  return records(v, q, head, [second](RbReply& r, const MessageEntry& e) {
     if (second) {
       r.i16(int16_t(e.msg.number));
       for (uint16_t t : e.at) r.u16(t);
@@ -160,8 +159,7 @@ RbReply read_messages(Machine& m, const RbRequest& q, bool second) {
     std::string text = e.msg.text;
     text.resize(256, '\0');
     r.bytes(text.data(), text.size());
-  }
-  return r;
+  });
 }
 
 RbReply count_of(size_t n, bool wide) { return wide ? RbReply().u32(uint32_t(n)) : RbReply().u16(uint16_t(n)); }

@@ -52,7 +52,9 @@ RbReply set_channels(Machine& m, const RbRequest& q) {
   const In in{q.data};
   Sampling& s = smp(m);
   if (s.running) return RbReply::fail(13, 1);
-  for (size_t off = 0; in.has(off, 12); off += 12) {
+  // Command 248 always carries sixteen entries, arg1 of them in use.
+  const size_t n = q.cmd == 248 ? size_t(std::clamp(q.a1, 0, 16)) : q.data.size() / 12;
+  for (size_t off = 0; off < 12 * n && in.has(off, 12); off += 12) {
     const uint16_t ch = in.u16(off);
     if (ch >= kChannels) return RbReply::fail(data::kBadData);
     const int32_t limit = in.i32(off + 4);
@@ -119,13 +121,12 @@ RbReply beta_info(Machine&, const RbRequest& q) {
 
 OZ_SIM_FAMILY(events_sampling) {
   m.on(1, 307, set_channels);
+  m.on(1, 248, set_channels);
   m.on(1, 308, [](Machine& m, const RbRequest&) {
     if (smp(m).running) return RbReply::fail(13, 1);
     for (Channel& c : smp(m).set) c = Channel{};
     return RbReply();
   });
-  // The other set-up forms are taken as they come.
-  for (uint16_t cmd : {248, 14}) m.on(1, cmd, [](Machine&, const RbRequest&) { return RbReply(); });
   for (uint16_t cmd : {309, 249, 229}) m.on(1, cmd, start);
   m.on(1, 311, [](Machine& m, const RbRequest& q) { return read(m, q, false); });
   m.on(1, 250, [](Machine& m, const RbRequest& q) { return read(m, q, true); });

@@ -59,6 +59,36 @@ TEST_F(Sampling, ChannelSetupWidensTheBytes) {
                                      0, 2, 0, 3, 0xFF, 0xFF, 0xFF, 0xFF, 0, 1, 0, 0}}});
 }
 
+TEST_F(Sampling, SetupFormsWithTheirChecks) {
+  uint16_t h = open();
+  const sdchnl_t one = {3, 1, {0, 0}, 5, 2, 0};
+  // The servo-axis parameter is read first; without it nothing is set up.
+  fake.reply(1, 14, RbReply::fail(3));
+  EXPECT_EQ(EW_PRECONDITION, cnc_sfbsetchnl(h, 1, 9, &one));
+  expectRequests({{14, 1023, 1023, -1}});
+  fake.reply(1, 14, RbReply().i32(1));
+  fake.reply(1, 307, RbReply());
+  fake.clear_received();
+  ASSERT_EQ(EW_SUCCESS, cnc_sfbsetchnl(h, 1, 9, &one));
+  expectRequests({{14, 1023, 1023, -1}, {307, 0, 0, 0, 0, {0, 3, 0, 1, 0, 0, 0, 5, 0, 2, 0, 0}}});
+
+  sdchnl2_t two[2];
+  sentinel(two);
+  two[0] = {1, 2, 0x01020304, 5, 6, {}};
+  two[1] = {2, -127, 0, 0, 0, {}};
+  fake.reply(1, 248, RbReply());
+  fake.clear_received();
+  EXPECT_EQ(EW_VALUE, cnc_sdsetchnl2(h, 2, two));
+  EXPECT_EQ(26, detail(h).detail);
+  EXPECT_EQ(EW_RANGE, cnc_sdsetchnl2(h, 17, two));
+  EXPECT_TRUE(sent().empty());
+  ASSERT_EQ(EW_SUCCESS, cnc_sdsetchnl2(h, 1, two));
+  std::vector<uint8_t> want(192, 0);
+  const uint8_t first[12] = {0, 1, 0, 2, 1, 2, 3, 4, 0, 5, 0, 6};
+  std::copy(first, first + 12, want.begin());
+  expectRequests({{248, 1, 0, 0, 0, want}});
+}
+
 TEST_F(Sampling, StartKeepsRatesAndRefusesASecondStart) {
   uint16_t h = open();
   fake.reply(1, 309, start_reply({2, 1, 0, 0, 0, 0, 0, 3}, {~0u, 10, 0, 0, 0, 0, 0, 5}));

@@ -12,6 +12,8 @@ using namespace oz::events;
 
 static_assert(sizeof(sdchnl_t) == 12 && offsetof(sdchnl_t, kind) == 1 && offsetof(sdchnl_t, data) == 4 &&
               offsetof(sdchnl_t, rate) == 8 && offsetof(sdchnl_t, option) == 10);
+static_assert(sizeof(sdchnl2_t) == 108 && offsetof(sdchnl2_t, kind) == 2 && offsetof(sdchnl2_t, data) == 4 &&
+              offsetof(sdchnl2_t, rate) == 8 && offsetof(sdchnl2_t, option) == 10);
 static_assert(sizeof(sdstart2_t) == 10 && offsetof(sdstart2_t, w4) == 4 && offsetof(sdstart2_t, b6) == 6 &&
               offsetof(sdstart2_t, b7) == 7 && offsetof(sdstart2_t, w8) == 8);
 static_assert(sizeof(void*) != 8 || (sizeof(sdbuf_t) == 16 && offsetof(sdbuf_t, count) == 8));
@@ -25,6 +27,24 @@ constexpr int kReplyRoom = 1428;
 // A controller that keeps answering "nothing yet, ask again" is asked this
 // often within one call; the application calls again later.
 constexpr int kMostRepeats = 100;
+
+// ---- channel set-up -------------------------------------------------------------
+
+constexpr int kSetup2Entries = 16;
+constexpr uint16_t kServoAxisParam = 1023;
+
+// The 12-byte wire entry of command 307; the 8-bit caller fields widen.
+template <class Entry>
+void put_channel(RbData& d, const Entry& e) {
+  d.u16(uint16_t(e.chno)).u16(uint16_t(e.kind)).i32(e.data).i16(e.rate).i16(e.option);
+}
+
+void set_channels(Call& c, int16_t count, const sdchnl_t* ch) {
+  RbData d = c.add(cnc(307));
+  for (int i = 0; i < count; ++i) put_channel(d, ch[i]);
+  c.exchange();
+  c.rb(0);
+}
 
 // ---- start and end ---------------------------------------------------------------
 
@@ -186,10 +206,31 @@ int16_t read1shot(uint16_t h, const char* fn, int16_t* out) {
 // ---- the exports ---------------------------------------------------------------------
 
 OZ_EXPORT int16_t OZ_CALL cnc_sdsetchnl(uint16_t h, int16_t count, const sdchnl_t* ch) {
+  return call(h, __func__, args(count, ch), [&](Call& c) { set_channels(c, count, ch); });
+}
+
+// The set-up waits for the servo-axis parameter: a controller that cannot
+// give it cannot take the channels either.
+OZ_EXPORT int16_t OZ_CALL cnc_sfbsetchnl(uint16_t h, int16_t count, int32_t value, const sdchnl_t* ch) {
+  return call(h, __func__, args(count, value, ch), [&](Call& c) {
+    c.add(cnc(14).args(kServoAxisParam, kServoAxisParam, -1));
+    c.exchange();
+    if (c.result(0) != EW_SUCCESS) raise_error(EW_PRECONDITION);
+    c.reset();
+    set_channels(c, count, ch);
+  });
+}
+
+// Always sixteen wire entries; those past the count are zero.
+OZ_EXPORT int16_t OZ_CALL cnc_sdsetchnl2(uint16_t h, int16_t count, const sdchnl2_t* ch) {
   return call(h, __func__, args(count, ch), [&](Call& c) {
-    RbData d = c.add(cnc(307));
-    for (int i = 0; i < count; ++i)
-      d.u16(ch[i].chno).u16(ch[i].kind).i32(ch[i].data).i16(ch[i].rate).i16(ch[i].option);
+    expect_range(count, 0, kSetup2Entries);
+    if (count >= 2 && ch[1].kind == -127) raise_error(EW_VALUE, 26);
+    RbData d = c.add(cnc(248).arg1(count));
+    for (int i = 0; i < kSetup2Entries; ++i) {
+      if (i < count) put_channel(d, ch[i]);
+      else d.zeros(12);
+    }
     c.exchange();
     c.rb(0);
   });
@@ -264,11 +305,9 @@ OZ_EXPORT int16_t OZ_CALL cnc_sdtendocp(uint16_t h) { return send(h, __func__, a
 OZ_EXPORT int16_t OZ_CALL cnc_sdclrocp(uint16_t h) { return send(h, __func__, args(), cnc(836)); }
 OZ_EXPORT int16_t OZ_CALL cnc_sdtclrocp(uint16_t h) { return send(h, __func__, args(), cnc(836)); }
 
-// Set-up forms whose entries travel as the caller gives them.
+// The tuning set-up forms: entries travel as the caller gives them.
 #define SAMPLING_ROWS(X)                                    \
-  X(cnc_sdsetchnl2, Write, 1, (248), count)                 \
   X(cnc_sdtsetchnl, Write, 1, (307))                        \
-  X(cnc_sdtsetchnl2, Write, 1, (248), count)                \
-  X(cnc_sfbsetchnl, Write, 1, (14), a1, a2, a3)
+  X(cnc_sdtsetchnl2, Write, 1, (248), count)
 SAMPLING_ROWS(OZ_LISTED_DEFINE)
 OZ_LISTED_TABLE(events_sampling, SAMPLING_ROWS)

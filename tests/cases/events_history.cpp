@@ -55,6 +55,17 @@ OZ_EXPORT_CASES(events_history) = {
        ch[1] = {1, 1, {0, 0}, 100, 1, 0};
        return cnc_sdsetchnl(h, 2, ch);
      }},
+    {"cnc_sfbsetchnl", [](uint16_t h, Arena& a) {
+       auto* ch = a.get<sdchnl_t>();
+       *ch = {0, 1, {0, 0}, 0, 2, 0};
+       return cnc_sfbsetchnl(h, 1, 0, ch);
+     }},
+    {"cnc_sdsetchnl2", [](uint16_t h, Arena& a) {
+       auto* ch = a.get<sdchnl2_t>(2 * sizeof(sdchnl2_t));
+       ch[0] = {0, 1, 0, 2, 0, {}};
+       ch[1] = {1, 1, 100, 1, 0, {}};
+       return cnc_sdsetchnl2(h, 2, ch);
+     }},
     {"cnc_sdclrchnl", [](uint16_t h, Arena&) { return cnc_sdclrchnl(h); }},
     {"cnc_sdtclrchnl", [](uint16_t h, Arena&) { return cnc_sdtclrchnl(h); }},
     {"cnc_sdstartsmpl", [](uint16_t h, Arena& a) { return cnc_sdstartsmpl(h, 1, 10, a.get<int16_t>(16)); }},

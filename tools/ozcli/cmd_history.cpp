@@ -59,39 +59,41 @@ void ops(Session& s, Output& out, int last) {
   }
 }
 
+// Reads the newest records of a fixed-size form: a head, then records of
+// type R, each handed to row(record number, record).
+template <class R, class Read, class Row>
+void newest_records(uint16_t count, int last, Read&& read, Row&& row) {
+  if (count == 0) return;
+  auto [first, end] = newest(count, last);
+  std::vector<uint8_t> buf(sizeof(hishead_t) + sizeof(R) * size_t(end - first + 1));
+  read(first, end, uint16_t(std::min<size_t>(buf.size(), 65535)), buf.data());
+  hishead_t head;
+  std::memcpy(&head, buf.data(), sizeof head);
+  for (int r = head.start; r <= head.end && r <= end; ++r) {
+    R rec;
+    std::memcpy(&rec, buf.data() + sizeof head + sizeof rec * size_t(r - head.start), sizeof rec);
+    row(r, rec);
+  }
+}
+
 void alarms(Session& s, Output& out, int last) {
   ophisno_t n{};
   OZCLI_CALL(s, cnc_rdalmhisno, &n);
   Table& t = out.table("alarms", {"record", "number", "kind", "axis", "time", "message"});
-  if (n.hisno == 0) return;
-  auto [first, end] = newest(n.hisno, last);
-  std::vector<uint8_t> buf(sizeof(hishead_t) + sizeof(almhis4_rec_t) * size_t(end - first + 1));
-  OZCLI_CALL(s, cnc_rdalmhistry4, first, end, uint16_t(std::min<size_t>(buf.size(), 65535)), buf.data());
-  hishead_t head;
-  std::memcpy(&head, buf.data(), sizeof head);
-  for (int r = head.start; r <= head.end && r <= end; ++r) {
-    almhis4_rec_t a;
-    std::memcpy(&a, buf.data() + sizeof head + sizeof a * size_t(r - head.start), sizeof a);
-    t.row({r, a.number, a.kind, a.axis, stamp(a.time),
-           text_of(a.text, size_t(std::clamp<int>(a.text_len, 0, 64)))});
-  }
+  newest_records<almhis4_rec_t>(
+      n.hisno, last, [&](uint16_t a, uint16_t b, uint16_t len, void* buf) { OZCLI_CALL(s, cnc_rdalmhistry4, a, b, len, buf); },
+      [&](int r, const almhis4_rec_t& a) {
+        t.row({r, a.number, a.kind, a.axis, stamp(a.time), text_of(a.text, size_t(std::clamp<int>(a.text_len, 0, 64)))});
+      });
 }
 
 void msgs(Session& s, Output& out, int last) {
   ophisno_t n{};
   OZCLI_CALL(s, cnc_rdomhisno, &n);
   Table& t = out.table("messages", {"record", "number", "time", "message"});
-  if (n.hisno == 0) return;
-  auto [first, end] = newest(n.hisno, last);
-  std::vector<uint8_t> buf(sizeof(hishead_t) + sizeof(omhis2_rec_t) * size_t(end - first + 1));
-  OZCLI_CALL(s, cnc_rdomhistry2, first, end, uint16_t(std::min<size_t>(buf.size(), 65535)), buf.data());
-  hishead_t head;
-  std::memcpy(&head, buf.data(), sizeof head);
-  for (int r = head.start; r <= head.end && r <= end; ++r) {
-    omhis2_rec_t m;
-    std::memcpy(&m, buf.data() + sizeof head + sizeof m * size_t(r - head.start), sizeof m);
-    t.row({r, m.number, stamp(m.time), text_of(m.text, sizeof m.text)});
-  }
+  newest_records<omhis2_rec_t>(
+      n.hisno, last, [&](uint16_t a, uint16_t b, uint16_t len, void* buf) { OZCLI_CALL(s, cnc_rdomhistry2, a, b, len, buf); },
+      [&](int r, const omhis2_rec_t& m) { t.row({r, m.number, stamp(m.time), text_of(m.text, sizeof m.text)}); });
 }
 
 }  // namespace
