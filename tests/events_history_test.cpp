@@ -401,6 +401,14 @@ TEST_F(History, MessageHistories) {
   EXPECT_EQ('B', buf[4 + 272 * 5 + 16]);
   script(fake, 437, {a});
   EXPECT_EQ(EW_SIZE, cnc_rdomhistry2(h, 1, 9, 4 + 272 * 4, buf.data()));
+  // A reply whose last number does not move forward ends the range.
+  RbReply stuck = a;
+  stuck.data[2] = 0;
+  stuck.data[3] = 0;
+  script(fake, 437, {stuck, a});
+  fake.clear_received();
+  ASSERT_EQ(EW_SUCCESS, cnc_rdomhistry2(h, 1, 9, uint16_t(buf.size()), buf.data()));
+  EXPECT_EQ(1u, sent().size());
   EXPECT_EQ(EW_RANGE, cnc_rdomhistry2(h, 3, 2, uint16_t(buf.size()), buf.data()));
 }
 
