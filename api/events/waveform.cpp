@@ -133,7 +133,7 @@ void read_wave(Call& c, const WaveForm& f, int16_t kind, int16_t channel, int32_
   *count = read;
 }
 
-int16_t stat(uint16_t h, const char* fn, uint16_t cmd, int16_t* out) {
+int16_t state_word(uint16_t h, const char* fn, uint16_t cmd, int16_t* out) {
   return call(h, fn, args(out), [&](Call& c) { *out = c.exchange(cnc(cmd)).i16(0); });
 }
 
@@ -154,10 +154,10 @@ OZ_EXPORT int16_t OZ_CALL cnc_wrwaveprm2(uint16_t h, const waveprm2_t* prm) {
 
 OZ_EXPORT int16_t OZ_CALL cnc_wavestart(uint16_t h) { return send(h, __func__, args(), cnc(130)); }
 OZ_EXPORT int16_t OZ_CALL cnc_wavestop(uint16_t h) { return send(h, __func__, args(), cnc(131)); }
-OZ_EXPORT int16_t OZ_CALL cnc_wavestat(uint16_t h, int16_t* stat_out) { return stat(h, __func__, 132, stat_out); }
+OZ_EXPORT int16_t OZ_CALL cnc_wavestat(uint16_t h, int16_t* stat_out) { return state_word(h, __func__, 132, stat_out); }
 OZ_EXPORT int16_t OZ_CALL cnc_rmtwavestart(uint16_t h) { return send(h, __func__, args(), cnc(321)); }
 OZ_EXPORT int16_t OZ_CALL cnc_rmtwavestop(uint16_t h) { return send(h, __func__, args(), cnc(322)); }
-OZ_EXPORT int16_t OZ_CALL cnc_rmtwavestat(uint16_t h, int16_t* stat_out) { return stat(h, __func__, 323, stat_out); }
+OZ_EXPORT int16_t OZ_CALL cnc_rmtwavestat(uint16_t h, int16_t* stat_out) { return state_word(h, __func__, 323, stat_out); }
 
 OZ_EXPORT int16_t OZ_CALL cnc_rdwavedata(uint16_t h, int16_t kind, int16_t channel, int32_t start,
                                          int32_t* count, void* data) {
