@@ -396,7 +396,7 @@ TEST_F(History, MessageHistories) {
   fake.clear_received();
   std::vector<uint8_t> buf(4 + 272 * 6, 0xEE);
   ASSERT_EQ(EW_SUCCESS, cnc_rdomhistry2(h, 1, 9, uint16_t(buf.size()), buf.data()));
-  expectRequests({{437, 1, 5, 5, 1}, {437, 8, 9, 2, 1}});
+  expectRequests({{437, 1, 5, 5}, {437, 8, 9, 2}});
   EXPECT_EQ(Host().u16(1).u16(9).b, slice(buf.data(), 0, 4));
   EXPECT_EQ('B', buf[4 + 272 * 5 + 16]);
   script(fake, 437, {a});

@@ -101,7 +101,9 @@ void put_layout(Out& o, size_t at, const Reader& w, const Layout& L) { apply(o, 
 
 // ---- fixed-size records, batch by batch -----------------------------------------------
 
-enum class Args : uint8_t { Range, RangeFlag, RangeCount };
+// What follows first and last in the RB arguments: nothing, a 1, the
+// batch's count, or the count and a 1.
+enum class Args : uint8_t { Range, RangeFlag, RangeCount, RangeCountFlag };
 
 struct Paged {
   uint16_t cmd;
@@ -117,8 +119,8 @@ struct Paged {
 constexpr Paged kOpOld{106, 89, Args::Range, 6, 4, 0, kOpGroups[0], put_op_record};
 constexpr Paged kAlmOld{108, 23, Args::RangeFlag, 6, 4, 0, kAlm1};
 constexpr Paged kAlmOld2{108, 23, Args::RangeFlag, 4, 2, 0, kAlm2};
-constexpr Paged kAlmHis4{433, 14, Args::RangeCount, 4, 2, 0, kAlm4};
-constexpr Paged kAlmHis5{465, 2, Args::RangeCount, 4, 2, 0, kAlm5};
+constexpr Paged kAlmHis4{433, 14, Args::RangeCountFlag, 4, 2, 0, kAlm4};
+constexpr Paged kAlmHis5{465, 2, Args::RangeCountFlag, 4, 2, 0, kAlm5};
 constexpr Paged kOmOld{115, 5, Args::Range, 0, 0, 0, kOm1};
 constexpr Paged kOmHis2{437, 5, Args::RangeCount, 4, 2, 4, kOm2};
 
@@ -136,7 +138,8 @@ PageResult page(Call& c, const Paged& p, int32_t first, int32_t last, Out& o) {
     const int ask = int(std::min<int32_t>(p.batch, last - next + 1));
     Rb rb = cnc(p.cmd).args(next, next + ask - 1);
     if (p.form == Args::RangeFlag) rb.arg3(1);
-    if (p.form == Args::RangeCount) rb.arg3(ask).arg4(1);
+    if (p.form == Args::RangeCount || p.form == Args::RangeCountFlag) rb.arg3(ask);
+    if (p.form == Args::RangeCountFlag) rb.arg4(1);
     c.reset();
     c.add(rb);
     c.exchange();
