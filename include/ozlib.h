@@ -1524,6 +1524,352 @@ OZ_API int16_t OZ_CALL pmc_get_alarm_status(uint16_t h, int32_t selector, int32_
 
 /* ==== BEGIN events-history: operation, alarm and message histories; servo and waveform sampling ==== */
 
+/* ---- Operation, alarm and operator-message histories ------------------------
+ * Record numbers start at 1. The range readers page through start..end in
+ * several requests; a controller that has fewer records ends the range early
+ * and the head (or *end) tells the number of the last record read. A length
+ * is the byte size of the caller's buffer; nothing is written past it. */
+
+/* cnc_rdophisno, cnc_rdophisno3, cnc_rdalmhisno, cnc_rdalmhisno3, cnc_rdomhisno */
+typedef struct ophisno_t {
+  uint16_t hisno;   /* 0: number of records */
+} ophisno_t;
+
+/* cnc_rdomhisinfo: the three values of the message history's set-up. */
+typedef struct omhisinfo_t {
+  int16_t value[3]; /* 0, 2, 4 */
+} omhisinfo_t;
+
+/* cnc_rdhissgnl, cnc_wrhissgnl: the signals whose changes are recorded. */
+typedef struct hissgnl_entry_t {
+  int16_t kind;     /* 0: address kind */
+  int16_t number;   /* 2: address number */
+  int8_t bit;       /* 4 */
+  uint8_t flag;     /* 5 */
+} hissgnl_entry_t;
+typedef struct hissgnl_t {
+  int16_t reserved;            /* 0: not used */
+  int16_t count;               /* 2: entries used (the read writes it back) */
+  hissgnl_entry_t entry[20];   /* 4 */
+} hissgnl_t;
+
+/* cnc_rdophistry: a 6-byte head (+0 start, +4 last record read) and then
+ * 8-byte records; which bytes of u a record type fills is the controller's. */
+typedef struct ophis_rec_t {
+  int16_t type;     /* 0 */
+  union {
+    uint8_t b[6];   /* 2 */
+    int16_t w[3];   /* 2 */
+  } u;
+} ophis_rec_t;
+
+/* cnc_rdophistry2, cnc_rdophistry4: records of varying size back to back,
+ * each starting with this head; size includes the head. */
+typedef struct ophis4_rec_t {
+  uint16_t size;    /* 0 */
+  uint16_t type;    /* 2: 0xFFFF carries no body */
+} ophis4_rec_t;
+
+/* Head of the alarm and message history buffers (cnc_rdalmhistry2, 4, 5,
+ * cnc_rdomhistry2); cnc_rdalmhistry and cnc_rdophistry put the last record
+ * number at +4 instead. */
+typedef struct hishead_t {
+  uint16_t start;   /* 0 */
+  uint16_t end;     /* 2: last record read */
+} hishead_t;
+
+/* cnc_rdalmhistry: 48-byte records after a 6-byte head. */
+typedef struct almhis_rec_t {
+  int16_t reserved; /* 0: not written */
+  int16_t number;   /* 2 */
+  int16_t kind;     /* 4 */
+  uint8_t axis;     /* 6 */
+  uint8_t time[6];  /* 7: year modulo 100, month, day, hour, minute, second */
+  uint8_t pad;      /* 13: not written */
+  int16_t path;     /* 14 */
+  char text[32];    /* 16 */
+} almhis_rec_t;
+
+/* cnc_rdalmhistry2: 52-byte records after a 4-byte head. */
+typedef struct almhis2_rec_t {
+  int16_t number;   /* 0 */
+  int16_t kind;     /* 2 */
+  int16_t axis;     /* 4 */
+  int16_t time[6];  /* 6: year, month, day, hour, minute, second */
+  int16_t path;     /* 18 */
+  char text[32];    /* 20 */
+} almhis2_rec_t;
+
+/* cnc_rdalmhistry4: 88-byte records after a 4-byte head. */
+typedef struct almhis4_rec_t {
+  int16_t number;   /* 0 */
+  int16_t kind;     /* 2 */
+  int16_t axis;     /* 4 */
+  int16_t time[6];  /* 6 */
+  int16_t path;     /* 18 */
+  int16_t text_len; /* 20 */
+  int16_t reserved; /* 22: not written */
+  char text[64];    /* 24 */
+} almhis4_rec_t;
+
+/* cnc_rdalmhistry5: 516-byte records after a 4-byte head; the signal
+ * snapshot taken with the alarm follows the text. */
+typedef struct almhis5_rec_t {
+  int16_t number;   /* 0 */
+  int16_t kind;     /* 2 */
+  int16_t axis;     /* 4 */
+  int16_t time[6];  /* 6 */
+  int16_t path;     /* 18 */
+  int16_t text_len; /* 20 */
+  int16_t extra[3]; /* 22 */
+  char text[64];    /* 28 */
+  int32_t val1[10]; /* 92 */
+  uint8_t flg1[10]; /* 132 */
+  uint8_t pad1[2];  /* 142: not written */
+  int32_t val2[10]; /* 144 */
+  uint8_t flg2[10]; /* 184 */
+  uint8_t pad2[2];  /* 194: not written */
+  int32_t val3[32]; /* 196 */
+  uint8_t flg3[32]; /* 324 */
+  int32_t val4[32]; /* 356 */
+  uint8_t flg4[32]; /* 484 */
+} almhis5_rec_t;
+
+/* cnc_rdomhistry: 270-byte records, no head. */
+typedef struct omhis_rec_t {
+  int16_t number;   /* 0 */
+  int16_t time[6];  /* 2: year modulo 100, month, day, hour, minute, second */
+  char text[256];   /* 14 */
+} omhis_rec_t;
+
+/* cnc_rdomhistry2: 272-byte records after a 4-byte head. */
+typedef struct omhis2_rec_t {
+  int16_t number;   /* 0 */
+  int16_t time[6];  /* 2 */
+  int16_t type;     /* 14 */
+  char text[256];   /* 16 */
+} omhis2_rec_t;
+
+OZ_API int16_t OZ_CALL cnc_stopophis(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_startophis(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_rdophisno(uint16_t h, ophisno_t* out);
+OZ_API int16_t OZ_CALL cnc_rdophisno3(uint16_t h, ophisno_t* out);
+/* Records start..end into buf: a 6-byte head and ophis_rec_t records. */
+OZ_API int16_t OZ_CALL cnc_rdophistry(uint16_t h, uint16_t start, uint16_t end, uint16_t length,
+                                      void* buf);
+/* Records from start on into buf (*length bytes) as ophis4_rec_t records;
+ * returns the bytes written in *length and the last record written in *end.
+ * Records of a type this form does not know are passed over. */
+OZ_API int16_t OZ_CALL cnc_rdophistry2(uint16_t h, uint16_t start, uint16_t* end,
+                                       uint16_t* length, void* buf);
+/* As cnc_rdophistry2, thirteen record types. */
+OZ_API int16_t OZ_CALL cnc_rdophistry4(uint16_t h, uint16_t start, uint16_t* end,
+                                       uint16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_rdalmhisno(uint16_t h, ophisno_t* out);
+OZ_API int16_t OZ_CALL cnc_rdalmhisno3(uint16_t h, ophisno_t* out);
+/* Records start..end into buf: a 6-byte head and almhis_rec_t records. */
+OZ_API int16_t OZ_CALL cnc_rdalmhistry(uint16_t h, uint16_t start, uint16_t end, uint16_t length,
+                                       void* buf);
+/* A hishead_t and almhis2_rec_t records. */
+OZ_API int16_t OZ_CALL cnc_rdalmhistry2(uint16_t h, uint16_t start, uint16_t end, uint16_t length,
+                                        void* buf);
+/* A hishead_t and almhis4_rec_t records. */
+OZ_API int16_t OZ_CALL cnc_rdalmhistry4(uint16_t h, uint16_t start, uint16_t end, uint16_t length,
+                                        void* buf);
+/* A hishead_t and almhis5_rec_t records. */
+OZ_API int16_t OZ_CALL cnc_rdalmhistry5(uint16_t h, uint16_t start, uint16_t end, uint16_t length,
+                                        void* buf);
+OZ_API int16_t OZ_CALL cnc_clearophis(uint16_t h, int16_t kind);
+OZ_API int16_t OZ_CALL cnc_rdhissgnl(uint16_t h, hissgnl_t* out);
+/* Sends entry[0..count-1]; a count outside 0..20 gives EW_RANGE. */
+OZ_API int16_t OZ_CALL cnc_wrhissgnl(uint16_t h, const hissgnl_t* in);
+/* The 16-byte-entry signal table as the controller sends it (big-endian). */
+OZ_API int16_t OZ_CALL cnc_rdhissgnl3(uint16_t h, int16_t* length, void* buf);
+/* count entries of 16 bytes, big-endian, in buf. */
+OZ_API int16_t OZ_CALL cnc_wrhissgnl3(uint16_t h, int32_t count, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL cnc_stopomhis(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_startomhis(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_rdomhisinfo(uint16_t h, omhisinfo_t* out);
+OZ_API int16_t OZ_CALL cnc_rdomhisno(uint16_t h, ophisno_t* out);
+/* Records start+1..start+*count into buf; *count gets the records read. */
+OZ_API int16_t OZ_CALL cnc_rdomhistry(uint16_t h, uint16_t start, uint16_t* count,
+                                      omhis_rec_t* buf);
+/* Records start..end into buf: a hishead_t and omhis2_rec_t records. */
+OZ_API int16_t OZ_CALL cnc_rdomhistry2(uint16_t h, uint16_t start, uint16_t end, uint16_t length,
+                                       void* buf);
+OZ_API int16_t OZ_CALL cnc_clearomhis(uint16_t h);
+/* Records a key input in the operation history. */
+OZ_API int16_t OZ_CALL cnc_wrkeyhistry(uint16_t h, uint8_t key);
+
+/* ---- Servo sampling -----------------------------------------------------------
+ * Set up channels, start, read samples in portions until done, end (or
+ * cancel). The channel rates of the start stay with the handle until the
+ * next start; a second start while sampling gives EW_REFUSED (detail 1). */
+
+/* cnc_sdsetchnl: one sampling channel. */
+typedef struct sdchnl_t {
+  uint8_t chno;        /* 0 */
+  uint8_t kind;        /* 1 */
+  uint8_t reserved[2]; /* 2: not sent */
+  int32_t data;        /* 4 */
+  int16_t rate;        /* 8 */
+  int16_t option;      /* 10 */
+} sdchnl_t;
+
+/* cnc_sdsetchnl2: one channel of the 108-byte form; the first twelve bytes
+ * travel (big-endian) as a command-307 entry. */
+typedef struct sdchnl2_t {
+  int16_t chno;          /* 0 */
+  int16_t kind;          /* 2: -127 is refused for the second channel */
+  int32_t data;          /* 4 */
+  int16_t rate;          /* 8 */
+  int16_t option;        /* 10 */
+  uint8_t reserved[96];  /* 12: not sent */
+} sdchnl2_t;
+
+/* cnc_sdstartsmpl2: the 10-byte start block. */
+#pragma pack(push, 2)
+typedef struct sdstart2_t {
+  int32_t value;    /* 0 */
+  int16_t w4;       /* 4 */
+  uint8_t b6;       /* 6 */
+  uint8_t b7;       /* 7 */
+  int16_t w8;       /* 8 */
+} sdstart2_t;
+#pragma pack(pop)
+
+/* cnc_sdreadsmpl: one per channel. Each channel's buffer must hold
+ * OZ_SD_MAX_SAMPLES samples, the most one call delivers to a channel. */
+#define OZ_SD_MAX_SAMPLES 714
+typedef struct sdbuf_t {
+  int16_t* data;    /* 0: samples */
+  uint32_t* count;  /* 8 on 64-bit systems: samples delivered by the call */
+} sdbuf_t;
+
+/* count entries. */
+OZ_API int16_t OZ_CALL cnc_sdsetchnl(uint16_t h, int16_t count, const sdchnl_t* ch);
+/* count (0..16) entries. */
+OZ_API int16_t OZ_CALL cnc_sdsetchnl2(uint16_t h, int16_t count, const sdchnl2_t* ch);
+OZ_API int16_t OZ_CALL cnc_sdclrchnl(uint16_t h);
+/* rates: eight 16-bit channel rates (out); may be null. */
+OZ_API int16_t OZ_CALL cnc_sdstartsmpl(uint16_t h, int16_t type, int32_t value, int16_t* rates);
+OZ_API int16_t OZ_CALL cnc_sdstartsmpl2(uint16_t h, int16_t v1, int16_t v2, const sdstart2_t* block);
+OZ_API int16_t OZ_CALL cnc_sdstartsmplb(uint16_t h, int32_t v1, int32_t v2, int32_t v3, int32_t v4,
+                                        int16_t v5);
+OZ_API int16_t OZ_CALL cnc_sdcancelsmpl(uint16_t h);
+/* Reads up to blocks sample blocks into the eight channel buffers; status
+ * gets the controller's sampling status. */
+OZ_API int16_t OZ_CALL cnc_sdreadsmpl(uint16_t h, int16_t* status, int32_t blocks, sdbuf_t* buf);
+OZ_API int16_t OZ_CALL cnc_sdreadsmpl2(uint16_t h, int16_t* status, int32_t blocks, sdbuf_t* buf);
+OZ_API int16_t OZ_CALL cnc_sdendsmpl(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_sdendsmpl2(uint16_t h);
+/* out: eight 16-bit values. */
+OZ_API int16_t OZ_CALL cnc_sdread1shot(uint16_t h, int16_t* out);
+/* *count: entries buf holds (sent to the controller), then entries written;
+ * each entry is seven 16-bit values. */
+OZ_API int16_t OZ_CALL cnc_sdbetainfo(uint16_t h, int16_t* count, int16_t* buf);
+OZ_API int16_t OZ_CALL cnc_sdstartocp(uint16_t h, int32_t value);
+OZ_API int16_t OZ_CALL cnc_sdendocp(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_sdclrocp(uint16_t h);
+/* The channel set-up of cnc_sdsetchnl after a preparatory read of the
+ * controller's servo-axis parameter (EW_PRECONDITION when that read fails);
+ * value is not sent. */
+OZ_API int16_t OZ_CALL cnc_sfbsetchnl(uint16_t h, int16_t count, int32_t value, const sdchnl_t* ch);
+OZ_API int16_t OZ_CALL cnc_sfbstartsmpl(uint16_t h, int16_t type, int32_t value);
+/* The tuning forms: channel set-up as the controller takes it (big-endian). */
+OZ_API int16_t OZ_CALL cnc_sdtsetchnl(uint16_t h, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL cnc_sdtsetchnl2(uint16_t h, int32_t count, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL cnc_sdtstartsmpl(uint16_t h, int16_t type, int32_t value);
+OZ_API int16_t OZ_CALL cnc_sdtclrchnl(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_sdtstartsmpl2(uint16_t h, int16_t v1, int16_t v2, const sdstart2_t* block);
+OZ_API int16_t OZ_CALL cnc_sdtcancelsmpl(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_sdtreadsmpl(uint16_t h, int16_t* status, int32_t blocks, sdbuf_t* buf);
+OZ_API int16_t OZ_CALL cnc_sdtreadsmpl2(uint16_t h, int16_t* status, int32_t blocks, sdbuf_t* buf);
+OZ_API int16_t OZ_CALL cnc_sdtendsmpl(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_sdtendsmpl2(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_sdtread1shot(uint16_t h, int16_t* out);
+OZ_API int16_t OZ_CALL cnc_sdtstartocp(uint16_t h, int32_t value);
+OZ_API int16_t OZ_CALL cnc_sdtendocp(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_sdtclrocp(uint16_t h);
+
+/* ---- Waveform diagnosis ----------------------------------------------------------
+ * Signal addresses travel as a code; the caller sees the letters X G Y F M N. */
+
+/* cnc_rdwaveprm2, cnc_wrwaveprm2: one channel. */
+typedef struct waveprm2_ch_t {
+  int16_t kind;        /* 0: 13 is a signal */
+  int16_t reserved;    /* 2: not written */
+  union {
+    struct {
+      char letter;     /* 4 */
+      uint8_t bit;     /* 5 */
+      int16_t address; /* 6 */
+    } sig;             /* kind 13 */
+    int32_t value;     /* 4: other kinds */
+  } u;
+  int32_t reserved2;   /* 8: not written */
+} waveprm2_ch_t;
+typedef struct waveprm2_t {
+  int16_t setting;     /* 0 */
+  char trig_letter;    /* 2 */
+  uint8_t trig_bit;    /* 3 */
+  int32_t value[3];    /* 4, 8, 12 */
+  waveprm2_ch_t ch[12];/* 16 */
+} waveprm2_t;
+
+/* cnc_rdwavedata, cnc_rdrmtwavedt, cnc_rdwavedata3: the head of the data
+ * block; the samples (16-bit) follow from +16. */
+typedef struct wavehead_t {
+  int16_t arg;         /* 0: the channel kind given (the channel, for the forms without kind) */
+  int16_t kind;        /* 2: 13 is a signal */
+  union {
+    struct {
+      char letter;     /* 4 */
+      uint8_t bit;     /* 5 */
+      int16_t address; /* 6 */
+    } sig;             /* kind 13 */
+    struct {
+      int16_t w4;      /* 4 */
+      int16_t reserved;/* 6: not written */
+      uint8_t time[6]; /* 8: year modulo 100, month, day, hour, minute, second */
+      int16_t w14;     /* 14 */
+    } info;
+  } u;
+} wavehead_t;
+
+/* The first form is not served: EW_UNAVAILABLE, nothing sent. */
+OZ_API int16_t OZ_CALL cnc_rdwaveprm(uint16_t h, void* prm);
+OZ_API int16_t OZ_CALL cnc_wrwaveprm(uint16_t h, const void* prm);
+OZ_API int16_t OZ_CALL cnc_rdwaveprm2(uint16_t h, waveprm2_t* prm);
+OZ_API int16_t OZ_CALL cnc_wrwaveprm2(uint16_t h, const waveprm2_t* prm);
+OZ_API int16_t OZ_CALL cnc_wavestart(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_wavestop(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_wavestat(uint16_t h, int16_t* stat);
+/* data: a wavehead_t and room for *count samples; *count gets the samples read. */
+OZ_API int16_t OZ_CALL cnc_rdwavedata(uint16_t h, int16_t kind, int16_t channel, int32_t start,
+                                      int32_t* count, void* data);
+/* The parameter block of the remote form as the controller sends it. */
+OZ_API int16_t OZ_CALL cnc_rdrmtwaveprm(uint16_t h, int32_t selector, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_wrrmtwaveprm(uint16_t h, int16_t length, const void* buf);
+OZ_API int16_t OZ_CALL cnc_rmtwavestart(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_rmtwavestop(uint16_t h);
+OZ_API int16_t OZ_CALL cnc_rmtwavestat(uint16_t h, int16_t* stat);
+/* As cnc_rdwavedata, without a channel kind. */
+OZ_API int16_t OZ_CALL cnc_rdrmtwavedt(uint16_t h, int16_t channel, int32_t start, int32_t* count,
+                                       void* data);
+/* The saved-signal address table (sixteen 8-byte entries) as sent. */
+OZ_API int16_t OZ_CALL cnc_rdsavsigadr(uint16_t h, int32_t selector, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_wrsavsigadr(uint16_t h, int16_t length, const void* buf);
+/* Saved signal data of one selector from start, count values, as sent. */
+OZ_API int16_t OZ_CALL cnc_rdsavsigdata(uint16_t h, int32_t selector, int32_t start, int32_t count,
+                                        int16_t* length, void* buf);
+/* The third parameter form (676 bytes) as the controller sends it. */
+OZ_API int16_t OZ_CALL cnc_rdwaveprm3(uint16_t h, int16_t* length, void* buf);
+OZ_API int16_t OZ_CALL cnc_wrwaveprm3(uint16_t h, int16_t length, const void* buf);
+/* As cnc_rdrmtwavedt, the third form. */
+OZ_API int16_t OZ_CALL cnc_rdwavedata3(uint16_t h, int16_t channel, int32_t start, int32_t* count,
+                                       void* data);
+
 /* ==== END events-history ==== */
 
 /* ==== BEGIN events-unsolicited: unsolicited message service; screen display program and machine-data files ==== */

@@ -60,6 +60,7 @@ RbReply Machine::handle(const Handler& h, const RbRequest& q) {
   auto l = lock();
   update();
   RbReply r = h(*this, q);
+  for (const Observer& o : observers_) o(*this, q, r);
   if (trace_) trace_(q, r);
   return r;
 }

@@ -129,6 +129,11 @@ class Machine {
   // Milliseconds since the machine started.
   uint32_t elapsed_ms() const;
 
+  // Called after every answered request, under the lock: lets a family keep
+  // a record of what clients did (the operation history).
+  using Observer = std::function<void(Machine&, const RbRequest&, const RbReply&)>;
+  void observe(Observer o) { observers_.push_back(std::move(o)); }
+
   // Optional per-request trace (ozsim -v): one line per RB.
   void set_trace(std::function<void(const RbRequest&, const RbReply&)> t) { trace_ = std::move(t); }
 
@@ -140,6 +145,7 @@ class Machine {
   std::vector<PathMotion> paths_;
   uint32_t start_tick_ = 0, last_tick_ = 0;
   std::function<void(const RbRequest&, const RbReply&)> trace_;
+  std::vector<Observer> observers_;
   std::vector<std::string> ids_;
   std::vector<BlockEnd> block_ends_;
 

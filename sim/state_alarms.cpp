@@ -30,7 +30,9 @@ void put_message(RbReply& r, const OpMessage& m) {
 
 void raise_alarm(Machine& m, Alarm a) {
   auto l = m.lock();
-  m.state<AlarmState>().alarms.push_back(std::move(a));
+  auto& s = m.state<AlarmState>();
+  if (s.on_alarm) s.on_alarm(m, a);
+  s.alarms.push_back(std::move(a));
 }
 
 void clear_alarms(Machine& m, int32_t kind) {
@@ -41,7 +43,9 @@ void clear_alarms(Machine& m, int32_t kind) {
 
 void post_message(Machine& m, OpMessage msg) {
   auto l = m.lock();
-  m.state<AlarmState>().messages.push_back(std::move(msg));
+  auto& s = m.state<AlarmState>();
+  if (s.on_message) s.on_message(m, msg);
+  s.messages.push_back(std::move(msg));
 }
 
 }  // namespace oz::sim::state

@@ -3,6 +3,7 @@
 // itself would.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ struct OpMessage {
 struct AlarmState {
   std::vector<Alarm> alarms;
   std::vector<OpMessage> messages;
+  // Told of each alarm raised and message posted (the histories keep them).
+  std::function<void(Machine&, const Alarm&)> on_alarm;
+  std::function<void(Machine&, const OpMessage&)> on_message;
 };
 
 // Raising and clearing go through the machine lock like a request would.
