@@ -124,6 +124,10 @@ class Machine {
   // Milliseconds since the machine started.
   uint32_t elapsed_ms() const;
 
+  // Runs once the server has stopped and before any family's state goes:
+  // a family that keeps a thread of its own ends it here.
+  void on_close(std::function<void()> f) { closers_.push_back(std::move(f)); }
+
   // Optional per-request trace (ozsim -v): one line per RB.
   void set_trace(std::function<void(const RbRequest&, const RbReply&)> t) { trace_ = std::move(t); }
 
@@ -136,6 +140,7 @@ class Machine {
   uint32_t start_tick_ = 0, last_tick_ = 0;
   std::function<void(const RbRequest&, const RbReply&)> trace_;
   std::vector<std::string> ids_;
+  std::vector<std::function<void()>> closers_;
 
   RbReply handle(const Handler& h, const RbRequest& q);
   void install_builtins();
