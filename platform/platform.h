@@ -130,6 +130,8 @@ void lib_close(void* lib);
 // through a mapping, so another program shrinking an object can make a read
 // come up short but never fault.
 //
+// None of these throws; a failure is a null or false result.
+//
 // OZLIB_IPC_SCOPE, when set, is put in front of every name (on both systems),
 // so that independent servers, tests among them, can run side by side.
 struct Shared;

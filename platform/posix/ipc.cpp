@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "platform/platform.h"
@@ -75,13 +77,21 @@ Shared* shared_create(const char* name, size_t size) {
     if (created) shm_unlink(n.text);
     return nullptr;
   }
-  return new Shared{fd, created, n};
+  Shared* s = new (std::nothrow) Shared{fd, created, n};
+  if (s == nullptr) {
+    close(fd);
+    if (created) shm_unlink(n.text);
+  }
+  return s;
 }
 
 Shared* shared_open(const char* name, bool writable) {
   const ObjectName n = object_name(name);
   const int fd = shm_open(n.text, (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC, 0);
-  return fd < 0 ? nullptr : new Shared{fd, false, n};
+  if (fd < 0) return nullptr;
+  Shared* s = new (std::nothrow) Shared{fd, false, n};
+  if (s == nullptr) close(fd);
+  return s;
 }
 
 size_t shared_size(const Shared* s) { return size_t(current_size(s->fd)); }
@@ -259,7 +269,8 @@ std::atomic<uint32_t> g_window_serial{0};
 }  // namespace
 
 MsgWindow* window_create(MsgHandler fn, void* ctx) {
-  auto* w = new MsgWindow;
+  auto* w = new (std::nothrow) MsgWindow;
+  if (w == nullptr) return nullptr;
   w->fn = fn;
   w->ctx = ctx;
   w->listener = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
@@ -278,7 +289,12 @@ MsgWindow* window_create(MsgHandler fn, void* ctx) {
     window_destroy(w);
     return nullptr;
   }
-  w->thread = std::thread(window_loop, w);
+  try {
+    w->thread = std::thread(window_loop, w);
+  } catch (const std::system_error&) {
+    window_destroy(w);
+    return nullptr;
+  }
   return w;
 }
 

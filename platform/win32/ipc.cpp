@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 
 namespace oz::plat {
@@ -55,7 +57,12 @@ Shared* map_view(HANDLE m, bool writable) {
     CloseHandle(m);
     return nullptr;
   }
-  return new Shared{m, static_cast<uint8_t*>(v), view_size(v)};
+  Shared* s = new (std::nothrow) Shared{m, static_cast<uint8_t*>(v), view_size(v)};
+  if (s == nullptr) {
+    UnmapViewOfFile(v);
+    CloseHandle(m);
+  }
+  return s;
 }
 
 }  // namespace
@@ -178,7 +185,8 @@ void window_thread(MsgWindow* w) {
 
 MsgWindow* window_create(MsgHandler fn, void* ctx) {
   if (!register_class()) return nullptr;
-  auto* w = new MsgWindow;
+  auto* w = new (std::nothrow) MsgWindow;
+  if (w == nullptr) return nullptr;
   w->fn = fn;
   w->ctx = ctx;
   w->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -186,7 +194,12 @@ MsgWindow* window_create(MsgHandler fn, void* ctx) {
     delete w;
     return nullptr;
   }
-  w->thread = std::thread(window_thread, w);
+  try {
+    w->thread = std::thread(window_thread, w);
+  } catch (const std::system_error&) {
+    window_destroy(w);
+    return nullptr;
+  }
   WaitForSingleObject(w->ready, INFINITE);
   if (w->hwnd == nullptr) {
     window_destroy(w);
