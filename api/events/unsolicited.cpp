@@ -54,9 +54,10 @@ void expect_field(bool ok, uint16_t detail, uint16_t sub = 0) {
 // ---- the settings PDUs ---------------------------------------------------------------
 
 // The fields before the RB list lie where the RB builder does not write;
-// they are set at their PDU offsets. The PDU's start is already zero, so a
+// they are set at their PDU offsets, over a prefix cleared first so that a
 // field left out goes as 0.
 struct PrefixedBody {
+  PrefixedBody(PDU& p, int n) : pdu(p), prefix(n) { std::memset(pdu.body(), 0, size_t(prefix) + 2); }
   PDU& pdu;
   int prefix;
 
@@ -151,7 +152,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_wrunsolicprm(uint16_t h, int16_t number, const uns
   return call(h, __func__, args(number, prm), [&](Call& c) {
     expect_number(number);
     const uint32_t addr = check_prm(*prm);
-    PrefixedBody b{c.pdu, kPrefix};
+    PrefixedBody b(c.pdu, kPrefix);
     b.u16(kNumber, uint16_t(number));
     b.bytes(kAddress, &addr, 4);
     b.u16(kWord1, prm->word1);
@@ -197,7 +198,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_wrunsolicprm2(uint16_t h, int16_t number, const un
     expect_number(number);
     expect_field(prm->form >= 1 && prm->form <= 4, 2);
     expect_field(prm->count >= 1 && prm->count <= kMaxRanges, 2);
-    PrefixedBody b{c.pdu, kPrefix};
+    PrefixedBody b(c.pdu, kPrefix);
     b.u16(kNumber, uint16_t(number));
     b.bytes(kAddress, prm->address, kAddressLength);
     b.u16(kWords, uint16_t(prm->word1));
