@@ -1874,6 +1874,162 @@ OZ_API int16_t OZ_CALL cnc_rdwavedata3(uint16_t h, int16_t channel, int32_t star
 
 /* ==== BEGIN events-unsolicited: unsolicited message service; screen display program and machine-data files ==== */
 
+/* ---- Unsolicited message service ---------------------------------------------
+ * A controller given a transmission setting (number 1..3) and started pushes
+ * PMC ranges or CNC data to a message server on the PC. cnc_unsolicstart
+ * registers the application with that server and starts the controller; the
+ * server keeps what arrives per registration number, and cnc_rdunsolicmsg /
+ * cnc_rdunsolicmsg2 copy it out. The setting words are passed through to the
+ * controller after the checks noted; their meaning is the controller's. */
+
+/* One range of a first-form setting (12 bytes). */
+typedef struct unsolicrng_t {
+  int16_t kind;          /* 0: 1 = PMC range (nothing else is accepted) */
+  int16_t adr_type;      /* 2: PMC address type 0..12 */
+  int16_t start;         /* 4: first byte address, not negative */
+  int16_t length;        /* 6: bytes, not negative */
+  int16_t reserved[2];   /* 8: not used */
+} unsolicrng_t;
+
+/* cnc_wrunsolicprm, cnc_rdunsolicprm (68 bytes). */
+typedef struct unsolicprm_t {
+  char ipaddr[16];       /* 0: receiving PC, dotted decimal */
+  uint16_t word1;        /* 16 */
+  int16_t word2;         /* 18: 5 or 12 */
+  int16_t word3;         /* 20: not negative */
+  int16_t word4;         /* 22: not negative */
+  int16_t word5;         /* 24: 1 or more */
+  int16_t word6;         /* 26: 1..word5 */
+  int16_t count;         /* 28: ranges, 1..3 */
+  int16_t reserved;      /* 30 */
+  unsolicrng_t range[3]; /* 32: the lengths add up to at most 1430, 1414 or 1398 for 1, 2 or 3 ranges */
+} unsolicprm_t;
+
+/* One item of a second-form setting (16 bytes). */
+typedef struct unsolicitem_t {
+  int16_t kind;          /* 0: 1 or 2 PMC range; 3, 4 or 5 CNC data */
+  int16_t reserved;      /* 2 */
+  int16_t unit;          /* 4: PMC unit (kinds 1, 2) or CNC path (3..5) */
+  int16_t adr_type;      /* 6: PMC address type */
+  int32_t first;         /* 8: start address, or first number */
+  int32_t last;          /* 12: length in bytes, or last number */
+} unsolicitem_t;
+
+/* cnc_wrunsolicprm2, cnc_rdunsolicprm2 (164 bytes). */
+typedef struct unsolicprm2_t {
+  char address[64];      /* 0: receiving PC, copied unchanged */
+  uint32_t word1;        /* 64: the low 16 bits travel */
+  uint16_t word2;        /* 68 */
+  uint16_t word3;        /* 70 */
+  uint16_t word4;        /* 72 */
+  uint16_t reserved1[5]; /* 74 */
+  uint16_t form;         /* 84: transmission form 1..4 */
+  uint16_t reserved2;    /* 86 */
+  uint16_t form_word1;   /* 88 */
+  uint16_t form_word2;   /* 90: forms 1 and 2 only */
+  uint32_t value1;       /* 92 */
+  uint32_t value2;       /* 96 */
+  uint16_t count;        /* 100: items, 1..3 */
+  uint16_t reserved3[7]; /* 102 */
+  unsolicitem_t item[3]; /* 116 */
+} unsolicprm2_t;
+
+/* The entry records hold a pointer at a 4-byte boundary: packed to 4. */
+#pragma pack(push, 4)
+typedef struct unsolicmsg_entry_t {
+  int16_t length;        /* 0: in: the byte size of *data; out: the entry's length */
+  int16_t reserved;      /* 2 */
+  void* data;            /* 4: the caller's buffer */
+} unsolicmsg_entry_t;
+
+/* cnc_rdunsolicmsg (40 bytes). */
+typedef struct unsolicmsg_t {
+  int16_t count;                 /* 0: out: entries delivered (at most 3) */
+  int16_t reserved;              /* 2 */
+  unsolicmsg_entry_t entry[3];   /* 4 */
+} unsolicmsg_t;
+
+typedef struct unsolicmsg2_entry_t {
+  uint16_t type;         /* 0: out: 1 bytes; 3, 4 or 5 64-bit values */
+  uint16_t reserved1;    /* 2 */
+  uint16_t word;         /* 4: out */
+  uint16_t reserved2;    /* 6 */
+  uint32_t count;        /* 8: in: the byte size of *data; out: bytes (type 1) or values */
+  void* data;            /* 12: the caller's buffer; values arrive as host-order 64-bit integers */
+} unsolicmsg2_entry_t;
+
+/* cnc_rdunsolicmsg2 (64 bytes). */
+typedef struct unsolicmsg2_t {
+  int16_t count;                 /* 0: out: entries delivered (at most 3) */
+  int16_t reserved;              /* 2 */
+  unsolicmsg2_entry_t entry[3];  /* 4 */
+} unsolicmsg2_t;
+#pragma pack(pop)
+
+/* Field checks fail with EW_VALUE and a detail naming the field: 1 address
+ * text, 3..8 word2..count, 9..12 a range's kind, type, start, length (12 also
+ * for lengths adding up to too much). */
+OZ_API int16_t OZ_CALL cnc_wrunsolicprm(uint16_t h, int16_t number, const unsolicprm_t* prm);
+OZ_API int16_t OZ_CALL cnc_rdunsolicprm(uint16_t h, int16_t number, unsolicprm_t* prm);
+/* Form outside 1..4 or count outside 1..3: EW_VALUE detail 2. */
+OZ_API int16_t OZ_CALL cnc_wrunsolicprm2(uint16_t h, int16_t number, const unsolicprm2_t* prm);
+OZ_API int16_t OZ_CALL cnc_rdunsolicprm2(uint16_t h, int16_t number, unsolicprm2_t* prm);
+/* Registers with the message server (window: the application's window handle,
+ * msgno 0..0x3FFF the message it wants, count 1 or more) and starts the
+ * controller; *reg gets the registration number, 0 on failure. EW_UNAVAILABLE
+ * when no message server answers. */
+OZ_API int16_t OZ_CALL cnc_unsolicstart(uint16_t h, int16_t number, void* window, uint32_t msgno,
+                                        int16_t count, int16_t* reg);
+OZ_API int16_t OZ_CALL cnc_unsolicstop(uint16_t h, int16_t number);
+/* Copy out what the server keeps for a registration; no library handle.
+ * EW_VALUE when there is none, EW_KIND for a malformed block, EW_SIZE when an
+ * entry does not fit the buffer the caller gave it. */
+OZ_API int16_t OZ_CALL cnc_rdunsolicmsg(int16_t reg, unsolicmsg_t* msg);
+OZ_API int16_t OZ_CALL cnc_rdunsolicmsg2(int16_t reg, unsolicmsg2_t* msg);
+
+/* ---- Screen display program and machine-data files ------------------------------
+ * The screen display program shows the controller's screen on the PC; it is
+ * found by the controller's address. A call fails with EW_UNAVAILABLE when it
+ * cannot be found in time or does not answer 0. */
+
+/* mode 0 closes the display, 1 selects screen on the controller and shows the
+ * display window with show as its show command, 2 passes show to the display;
+ * wait: seconds to wait for the display program to appear. */
+OZ_API int16_t OZ_CALL cnc_sdfstatchg(uint16_t h, int16_t mode, int16_t screen, int32_t show,
+                                      int32_t wait);
+/* kind 0 or 1: asks the display program to notify window with msgno (0..0x3FFF). */
+OZ_API int16_t OZ_CALL cnc_sdfmnghwnd(uint16_t h, int16_t kind, void* window, uint32_t msgno);
+
+/* cnc_rdmcdfinfo (32 bytes). */
+typedef struct mcdfinfo_t {
+  int32_t number;        /* 0 */
+  uint8_t attr[4];       /* 4 */
+  int16_t word;          /* 8 */
+  uint8_t flag[2];       /* 10 */
+  char name[20];         /* 12 */
+} mcdfinfo_t;
+
+/* File names travel in a 32-byte field: at most 31 characters are sent. */
+OZ_API int16_t OZ_CALL cnc_rdmcdfinfo(uint16_t h, int32_t number, mcdfinfo_t* info);
+OZ_API int16_t OZ_CALL cnc_canmcdfinfo(uint16_t h);
+/* *result: the controller's verdict on the file (the first reply byte). */
+OZ_API int16_t OZ_CALL cnc_chkmcdfile(uint16_t h, const char* name, uint8_t* result);
+OZ_API int16_t OZ_CALL cnc_delmcdfile(uint16_t h, const char* name);
+/* The comment, copied up to *length bytes; *length gets the count copied. */
+OZ_API int16_t OZ_CALL cnc_rdmcdprgcmnt(uint16_t h, const char* name, int16_t* length, void* comment);
+/* Not offered: always returns EW_UNAVAILABLE. */
+OZ_API int16_t OZ_CALL cnc_delmcdfilebynum(uint16_t h, int32_t number);
+/* text: at most 35 characters (null: none). */
+OZ_API int16_t OZ_CALL cnc_set_prps(uint16_t h, int16_t kind, const char* text, int32_t value);
+OZ_API int16_t OZ_CALL cnc_reset_prps(uint16_t h, int16_t kind, const char* text);
+/* Command 723 with kind: reply data copied up to *length bytes, count written back. */
+OZ_API int16_t OZ_CALL cnc_status_prps(uint16_t h, int32_t kind, int16_t* length, void* buf);
+/* Command 730: the reply, copied up to *length bytes (which travels as the
+ * request's second argument); *length gets the count copied. */
+OZ_API int16_t OZ_CALL cnc_getlibopt(uint16_t h, int32_t kind, int16_t* length, void* buf);
+/* Command 731: length bytes of buf as data (0..4920). */
+OZ_API int16_t OZ_CALL cnc_setlibopt(uint16_t h, int32_t kind, const void* buf, int32_t length);
+
 /* ==== END events-unsolicited ==== */
 
 /* ==== BEGIN folders: program data folders; data server and Ethernet board settings ==== */

@@ -107,6 +107,69 @@ void* lib_open(const char* path);                  // null on failure
 void* lib_symbol(void* lib, const char* name);
 void lib_close(void* lib);
 
+// ---- named shared memory and window messages -----------------------------
+// The message server and the screen display program are programs of their
+// own on the PC; they and the library meet in named shared memory and talk
+// through window messages: a request that blocks the sender until the
+// receiving window's thread has answered it with a 64-bit value, or a time
+// limit has passed.
+//
+// Win32: file mappings backed by the paging file (CreateFileMappingA,
+// OpenFileMappingA, MapViewOfFile) and real windows (SendMessageTimeoutA).
+//
+// POSIX: a shared memory object (shm_open) per name. The object's name is
+// "/ozipc.<uid>." followed by the name with every character other than a
+// letter, a digit, '.' or '-' replaced by '_': so the per-user name space of
+// a Windows session is kept, and "Korva CNC Screen Display Function - IP
+// 0100007F" of user 1000 becomes "/ozipc.1000.Korva_CNC_Screen_Display_
+// Function_-_IP_0100007F". The creator's close removes the name, as the
+// last close of a mapping does on Windows. A window is a Unix-domain
+// sequenced-packet socket in the abstract name space, "ozwnd." and its handle
+// in 16 lower-case hexadecimal digits; the handle is the number the owner
+// publishes. Contents are read and written through the descriptor, never
+// through a mapping, so another program shrinking an object can make a read
+// come up short but never fault.
+//
+// None of these throws; a failure is a null or false result.
+//
+// OZLIB_IPC_SCOPE, when set, is put in front of every name (on both systems),
+// so that independent servers, tests among them, can run side by side.
+struct Shared;
+// Creates the named memory, or opens it when it exists already, with at least
+// size bytes, read-write. Null on failure.
+Shared* shared_create(const char* name, size_t size);
+// Opens existing named memory; null when there is none.
+Shared* shared_open(const char* name, bool writable);
+size_t shared_size(const Shared*);
+// Copies at most n bytes from off, never past the end; returns the count.
+size_t shared_read(Shared*, size_t off, void* buf, size_t n);
+// Copies at most n bytes to off, never past the end; returns the count.
+size_t shared_write(Shared*, size_t off, const void* buf, size_t n);
+void shared_close(Shared*);
+
+// Sends a message and waits at most ms for the window's answer; false when
+// there is no such window, it failed or it did not answer in time.
+bool window_send(uint64_t window, uint32_t msg, uint64_t wparam, int64_t lparam, uint32_t ms,
+                 uint64_t* answer);
+// Queues a message without waiting for it to be handled.
+bool window_post(uint64_t window, uint32_t msg, uint64_t wparam, int64_t lparam);
+// Shows a window with a show command (ShowWindow); on POSIX the window gets
+// kMsgShowWindow with the command as wparam.
+void window_show(uint64_t window, int32_t cmd);
+
+constexpr uint32_t kMsgClose = 0x0010;
+constexpr uint32_t kMsgShowWindow = 0x0018;
+
+// The receiving side (the stand-ins of the separate programs): a window with
+// a thread of its own that hands each message to fn and sends back what fn
+// returns. Handled: kMsgClose, kMsgShowWindow, and every message from 0x0400
+// up; on Win32 the rest goes to the default window procedure.
+using MsgHandler = uint64_t (*)(void* ctx, uint32_t msg, uint64_t wparam, int64_t lparam);
+struct MsgWindow;
+MsgWindow* window_create(MsgHandler fn, void* ctx);   // null on failure
+uint64_t window_handle(const MsgWindow*);
+void window_destroy(MsgWindow*);                      // waits for a message being handled
+
 // ---- library lifetime ----------------------------------------------------
 // Called once at load and unload (constructor/destructor or DllMain) and when
 // a thread that allocated handles ends.

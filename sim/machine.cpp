@@ -54,7 +54,10 @@ Machine::Machine(MachineConfig cfg) : cfg_(cfg), paths_(size_t(path_count(cfg)))
   for (auto& [name, install] : sim_families()) install(*this);
 }
 
-Machine::~Machine() { server_.reset(); }
+Machine::~Machine() {
+  server_.reset();
+  for (auto& f : closers_) f();
+}
 
 RbReply Machine::handle(const Handler& h, const RbRequest& q) {
   auto l = lock();

@@ -134,6 +134,10 @@ class Machine {
   using Observer = std::function<void(Machine&, const RbRequest&, const RbReply&)>;
   void observe(Observer o) { observers_.push_back(std::move(o)); }
 
+  // Runs once the server has stopped and before any family's state goes:
+  // a family that keeps a thread of its own ends it here.
+  void on_close(std::function<void()> f) { closers_.push_back(std::move(f)); }
+
   // Optional per-request trace (ozsim -v): one line per RB.
   void set_trace(std::function<void(const RbRequest&, const RbReply&)> t) { trace_ = std::move(t); }
 
@@ -148,6 +152,7 @@ class Machine {
   std::vector<Observer> observers_;
   std::vector<std::string> ids_;
   std::vector<BlockEnd> block_ends_;
+  std::vector<std::function<void()>> closers_;
 
   RbReply handle(const Handler& h, const RbRequest& q);
   void install_builtins();
