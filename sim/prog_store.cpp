@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -18,6 +19,7 @@ constexpr int32_t kCapacity = 400;        // programs the store can hold
 constexpr int32_t kMemory = 4 * 1024 * 1024;
 constexpr int16_t kVerifyMismatch = 7;
 constexpr int16_t kNoProgram = 5;   // content that names no program
+constexpr int16_t kRunning = 13;    // the program a path is running: not to be changed
 
 struct Program {
   std::string comment;
@@ -42,15 +44,17 @@ struct ProgStore {
     put("%\nO0001(SQUARE)\nG90G01X50.Y0.F1200\nX50.Y50.\nX0.Y50.\nX0.Y0.\nM30\n%\n");
     put("%\nO0002(DRILL)\nG81X10.Y10.Z-5.R1.F100\nX20.\nG80\nM30\n%\n");
   }
-  // Files a program under the number (and comment) its first O word gives.
-  bool put(const std::string& text) {
+  // Files a program under the number (and comment) its first O word gives;
+  // 0 when it went in, else the controller's result.
+  int16_t put(const std::string& text, const std::function<bool(int32_t)>& running = {}) {
     size_t o = text.find('O');
-    if (o == std::string::npos) return false;
+    if (o == std::string::npos) return kNoProgram;
     int32_t n = 0;
     size_t i = o + 1;
     while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
       n = n * 10 + (text[i++] - '0');
-    if (n <= 0) return false;
+    if (n <= 0) return kNoProgram;
+    if (running && running(n)) return kRunning;
     Program p;
     p.text = text;
     if (i < text.size() && text[i] == '(') {
@@ -61,7 +65,7 @@ struct ProgStore {
     char name[16];
     std::snprintf(name, sizeof name, "O%04d", int(n));
     names[name] = n;
-    return true;
+    return 0;
   }
   // The programs an upload start text names: "O1-O5" or "N:name".
   std::string select(const char* t) const {
@@ -91,6 +95,20 @@ std::vector<uint8_t> words(std::initializer_list<uint32_t> v) {
     at += 4;
   }
   return b;
+}
+
+// Whether a path runs program n: a controller refuses to delete or replace it
+// then.
+bool running_program(Machine& m, int32_t n) {
+  for (int p = 1; p <= m.paths(); ++p)
+    if (m.motion(p).running && m.motion(p).program == n) return true;
+  return false;
+}
+
+bool any_running(Machine& m) {
+  for (int p = 1; p <= m.paths(); ++p)
+    if (m.motion(p).running) return true;
+  return false;
 }
 
 std::vector<uint8_t> errorBody(int16_t code) {
@@ -129,10 +147,12 @@ OZ_SIM_FAMILY(prog_store) {
   });
   m.on(1, 5, [](Machine& m, const RbRequest& q) {
     auto& s = m.state<ProgStore>();
+    if (running_program(m, q.a1)) return RbReply::fail(kRunning);
     if (s.programs.erase(q.a1) == 0) return RbReply::fail(5);
     return RbReply();
   });
   m.on(1, 4, [](Machine& m, const RbRequest&) {
+    if (any_running(m)) return RbReply::fail(kRunning);
     m.state<ProgStore>().programs.clear();
     return RbReply();
   });
@@ -148,6 +168,7 @@ OZ_SIM_FAMILY(prog_store) {
   });
   m.on(1, 455, [](Machine& m, const RbRequest& q) {
     auto& s = m.state<ProgStore>();
+    if (running_program(m, q.a1)) return RbReply::fail(kRunning);
     if (!s.programs.count(q.a1) || s.programs.count(q.a2)) return RbReply::fail(5);
     s.programs[q.a2] = s.programs[q.a1];
     s.programs.erase(q.a1);
@@ -208,10 +229,11 @@ OZ_SIM_FAMILY(prog_store) {
     auto l = mp->lock();
     auto& s = mp->state<ProgStore>();
     const bool verify = s.session.kind == Session::Verify;
-    const bool ok = verify ? s.matches(s.session.data) : s.put(s.session.data);
+    const int16_t result = verify ? (s.matches(s.session.data) ? 0 : kVerifyMismatch)
+                                  : s.put(s.session.data, [mp](int32_t n) { return running_program(*mp, n); });
     s.session = Session{};
-    if (ok) c.send(19, 2, {});
-    else c.send(19, 3, errorBody(verify ? kVerifyMismatch : kNoProgram));
+    if (result == 0) c.send(19, 2, {});
+    else c.send(19, 3, errorBody(result));
   });
   // DNC: the path runs while the program streams in.
   f.on_pdu(25, [mp](Conn& c, const ReceivedPdu& p) {
