@@ -398,6 +398,6 @@ OZCLI_FAMILY(data) {
   add_family(cli, "workofs", "Work zero offsets, 0 external, 1-6 G54-G59 (cnc_rdzofs, cnc_wrzofs)", kAxis,
              workofs_read, workofs_write);
   cli.watch_item("macro", "RANGE", "macro variables (100-105)", [](Session& s, Output& out, const std::string& range) {
-    macro_rows(s, out.table(range, {"number", "value"}), range);
+    macro_rows(s, out.table("macro " + range, {"number", "value"}), range);
   });
 }

@@ -239,6 +239,6 @@ OZCLI_FAMILY(pmc) {
   cli.watch_item("pmc", "RANGE", "PMC bytes (R0-R9)", [](Session& s, Output& out, const std::string& range) {
     PmcArgs args;
     args.where = range;
-    read(s, out, args, range);   // a table per range, so several can be watched
+    read(s, out, args, "pmc " + range);   // a table per range, so several can be watched
   });
 }

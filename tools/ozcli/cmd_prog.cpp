@@ -94,7 +94,15 @@ void download(Session& s, const std::string& file, bool verify, Output& out) {
   else OZCLI_CALL(s, cnc_dwnstart3, int16_t(0));
   stream(s, verify ? "verify" : "download", "cnc_download4", text,
          [](uint16_t h, int32_t* len, const void* d) { return cnc_download4(h, len, d); });
-  s.check("cnc_dwnend4", cnc_dwnend4(s.handle()));
+  try {
+    s.check("cnc_dwnend4", cnc_dwnend4(s.handle()));
+  } catch (CallError& e) {
+    if (e.code == EW_REFUSED || e.code == EW_INUSE)
+      e.context = "the controller refused the program in " + file + " (a running program cannot be replaced)";
+    else if (verify && e.code == EW_MISMATCH)
+      e.context = file + " differs from the program stored";
+    throw;
+  }
   out.field("file", file);
   out.field("bytes", text.size());
   if (verify) out.field("verified", true);
