@@ -293,7 +293,9 @@ TEST(ToolsCli, AxisIsHonouredAndChecked) {
       {{"workofs", "write", "2", "5", "--axis", "4"}, 2, {}, {"--axis: 4 is outside 1..3"}},
       {{"workofs", "write", "2", "7.5", "--axis", "3"}, 0},
       {{"--json", "workofs", "read", "2", "--axis", "3"}, 0, {"\"z\": 7.5"}, {}, {"\"x\""}},
-      {{"param", "read", "20", "--axis", "1"}, 2, {}, {"one value, not one per axis"}},
+      {{"param", "read", "20", "--axis", "1"}, 2, {}, {"parameter 20 is not one value per axis"}},
+      {{"--csv", "param", "read", "1000-5000", "--axis", "3"}, 0, {"\r\n1320,2-word,Z,300000\r\n", "\r\n4020,2-word,S1,6000\r\n"},
+       {}, {"1320,2-word,X"}},
   });
 }
 

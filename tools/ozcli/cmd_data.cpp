@@ -143,10 +143,12 @@ void table_read(Session& s, Output& out, const TableCalls& t, const Args& a) {
   if (entries.empty() && r.count() == 1) throw Failure(no_entry(t, int(r.from)));
   const int axes = a.axis.empty() ? 0 : int(path_axes(s).size());
   const int axis = axis_of(a, axes, "the path has " + std::to_string(axes) + " axes");
-  if (axis > 0 && r.count() == 1 && entries.begin()->second.kind == kOne)
-    throw UsageError(std::string(t.noun) + " " + std::to_string(r.from) + " is one value, not one per axis: leave out --axis");
+  // In a range, --axis picks the values of the per-axis entries and leaves
+  // the others whole; a single entry must be per axis to take it.
+  if (axis > 0 && r.count() == 1 && entries.begin()->second.kind != kPerAxis)
+    throw UsageError(std::string(t.noun) + " " + std::to_string(r.from) + " is not one value per axis: leave out --axis");
   Table& tab = out.table(t.name, {"number", "type", "axis", "value"});
-  for (const auto& [number, e] : entries) read_entry(s, t, tab, number, e, e.kind == kOne ? 0 : axis);
+  for (const auto& [number, e] : entries) read_entry(s, t, tab, number, e, e.kind == kPerAxis ? axis : 0);
 }
 
 void put_value(param_t& p, int type, size_t i, const std::string& text, const std::string& what) {
@@ -173,7 +175,7 @@ void table_write(Session& s, Output& out, const TableCalls& t, const Args& a) {
   const int count = int(names.size());
   int axis = 0;
   if (e.kind == kOne) {
-    if (!a.axis.empty()) throw UsageError(what + " is one value, not one per axis: leave out --axis");
+    if (!a.axis.empty()) throw UsageError(what + " is not one value per axis: leave out --axis");
     if (a.values.size() != 1) throw UsageError(what + " takes one value");
   } else {
     axis = axis_of(a, count, what + " has " + std::to_string(count) + " values");

@@ -132,7 +132,13 @@ void on_program(Session& s, int32_t number, const char* doing, const std::functi
   try {
     call();
   } catch (CallError& e) {
-    if (!stored(s, number)) e.context = "program " + program_name(number) + " not found";
+    bool known = true;
+    try {
+      known = stored(s, number);
+    } catch (const CallError&) {
+      // The directory cannot tell; the call's own error says enough.
+    }
+    if (!known) e.context = "program " + program_name(number) + " not found";
     else if (e.code == EW_REFUSED || e.code == EW_INUSE)
       e.context = "the controller refused to " + std::string(doing) + " program " + program_name(number) +
                   " (a running program cannot be changed)";
