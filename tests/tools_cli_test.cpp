@@ -195,18 +195,25 @@ void check_rows(const std::vector<std::string>& sim_args, const std::vector<Row>
   }
 }
 
+// A controller that accepts connections and never answers.
+struct Silent {
+  Silent() {
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof sa;
+    bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    listen(fd, 4);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
+    port = std::to_string(ntohs(sa.sin_port));
+  }
+  ~Silent() { close(fd); }
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  std::string port;
+};
+
 // A port nobody listens on: one the system just gave out and took back.
-std::string closed_port() {
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof sa;
-  bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-  getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len);
-  close(s);
-  return std::to_string(ntohs(sa.sin_port));
-}
+std::string closed_port() { return Silent().port; }
 
 // ---- values written are the values stored ------------------------------------------
 
@@ -306,6 +313,10 @@ TEST(ToolsCli, UploadToAPlaceThatCannotBeWrittenFails) {
       {{"prog", "upload", "99", "{tmp}/o99.nc"}, 1, {}, {"program O0099 not found"}},
       {{"prog", "upload", "2", "{tmp}/o2.nc"}, 0, {"bytes"}},
   });
+  // A file that cannot take its name is not left behind half-way.
+  std::filesystem::create_directories(tmp + "/taken");
+  check_rows({}, {{{"prog", "upload", "2", "{tmp}/taken"}, 1, {}, {"cannot write " + tmp + "/taken"}}});
+  EXPECT_FALSE(std::filesystem::exists(tmp + "/taken.part"));
   EXPECT_FALSE(std::filesystem::exists(tmp + "/o99.nc"));
   EXPECT_FALSE(std::filesystem::exists(tmp + "/o99.nc.part"));
   EXPECT_TRUE(std::filesystem::exists(tmp + "/o2.nc"));
@@ -340,23 +351,27 @@ TEST(ToolsCli, ConnectionFailuresSayWhatHappenedAndWhere) {
   EXPECT_EQ(1, r.exit);
   EXPECT_EQ(0u, r.err.rfind("{\"error\":{\"message\":\"cannot connect", 0)) << r.err;
   EXPECT_NE(std::string::npos, r.err.find("\"code\":-16")) << r.err;
+  r = ozcli({"--json", "--port", port, "watch", "--count", "1"});
+  EXPECT_EQ(1, r.exit);
+  EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
+  EXPECT_EQ(0u, r.err.rfind("{\"error\":", 0)) << r.err;
+}
+
+TEST(ToolsCli, ASilentControllerTimesOut) {
+  Silent silent;
+  const Result r = ozcli({"--port", silent.port, "--timeout", "1", "feed"});
+  EXPECT_EQ(1, r.exit);
+  EXPECT_NE(std::string::npos, r.err.find("cannot connect to 127.0.0.1:" + silent.port + ": no answer within 1 s"))
+      << r.err;
+  EXPECT_LT(r.seconds, 3.5);
 }
 
 TEST(ToolsCli, WatchEndsOnCtrlCAtOnceEvenWhileConnecting) {
-  // A listener that never answers: the library waits for its reply.
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof sa;
-  ASSERT_EQ(0, bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa));
-  listen(s, 4);
-  getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len);
-  Child c = spawn(kOzcli, {"--port", std::to_string(ntohs(sa.sin_port)), "--timeout", "30", "watch"}, {});
+  Silent silent;
+  Child c = spawn(kOzcli, {"--port", silent.port, "--timeout", "30", "watch"}, {});
   usleep(300 * 1000);
   kill(c.pid, SIGINT);
   const Result r = finish(c, 5000);
-  close(s);
   EXPECT_EQ(0, r.exit);
   EXPECT_LT(r.seconds, 1.0);
 }
