@@ -269,7 +269,8 @@ TEST(ToolsCli, PmcAddressesBitsAndRanges) {
       {{"--json", "pmc", "read", "D10", "--width", "2"}, 0, {"\"address\": \"D10\"", "\"value\": -2"}},
       {{"--csv", "pmc", "read", "D10-D12", "--width", "2"}, 0, {"address,value\r\nD10,-2\r\nD12,-2\r\n"}},
       {{"pmc", "read", "R99999"}, 2, {}, {"99999 is outside 0..65535"}},
-      {{"pmc", "read", "R9999-R10000"}, 1, {}, {"R9999-R10000 is outside R0-R9999"}},
+      {{"pmc", "read", "R9999-R10000"}, 1, {}, {"bytes R9999-R10000 are not all within R0-R9999"}},
+      {{"pmc", "read", "R9999", "--width", "2"}, 1, {}, {"bytes R9999-R10000 are not all within R0-R9999"}},
   });
 }
 

@@ -106,13 +106,16 @@ std::string area_range(Session& s, const Address& a) {
   return {};
 }
 
+// Runs body; when the PMC refuses the bytes first..last, says which part of
+// the area is valid.
 template <class F>
-void naming_range(Session& s, const Address& a, const std::string& text, F&& body) {
+void naming_range(Session& s, const Address& a, int64_t last, F&& body) {
   try {
     body();
   } catch (CallError& e) {
     const std::string valid = e.code == EW_RANGE ? area_range(s, a) : std::string();
-    if (!valid.empty()) e.context = text + " is outside " + valid;
+    const std::string asked = a.name(a.first) + (last > a.first ? "-" + a.name(last) : std::string());
+    if (!valid.empty()) e.context = "bytes " + asked + " are not all within " + valid;
     throw;
   }
 }
@@ -122,8 +125,9 @@ void read(Session& s, Output& out, const PmcArgs& a, const std::string& table = 
   if (ad.bit >= 0 && a.width != 1) throw UsageError("pmc: a bit address takes no --width");
   const auto starts = items(ad, a.width);
   Table& t = out.table(table, {"address", "value"});
-  naming_range(s, ad, a.where, [&] {
-    const auto bytes = read_bytes(s, ad, a.width, starts.back() + a.width - 1);
+  const int64_t last = starts.back() + a.width - 1;
+  naming_range(s, ad, last, [&] {
+    const auto bytes = read_bytes(s, ad, a.width, last);
     if (ad.bit >= 0) {
       t.row({ad.name(ad.first) + "." + std::to_string(ad.bit), (bytes[0] >> ad.bit) & 1});
       return;
@@ -142,7 +146,7 @@ int64_t item_input(const std::string& text, int width, const std::string& where)
 void write_bit(Session& s, Output& out, const Address& ad, const PmcArgs& a) {
   if (a.values.size() != 1) throw UsageError("pmc write " + a.where + ": give one value, 0 or 1");
   const int64_t v = parse_integer(a.values[0], 0, 1, "pmc: bit value");
-  naming_range(s, ad, a.where, [&] {
+  naming_range(s, ad, ad.first, [&] {
     uint8_t byte = read_bytes(s, ad, 1, ad.first)[0];
     byte = uint8_t(v ? byte | (1u << ad.bit) : byte & ~(1u << ad.bit));
     std::vector<uint8_t> buf(sizeof(pmcrng_t));
@@ -182,7 +186,7 @@ void write(Session& s, Output& out, const PmcArgs& a) {
     else std::memcpy(at, &bits, 4);
     t.row({name, item_value(at, a.width)});
   }
-  naming_range(s, ad, a.where, [&] {
+  naming_range(s, ad, starts.back() + a.width - 1, [&] {
     OZCLI_CALL(s, pmc_wrpmcrng, uint16_t(8 + starts.size() * size_t(a.width)),
                reinterpret_cast<pmcrng_t*>(buf.data()));
   });
