@@ -397,6 +397,7 @@ TEST(ToolsCli, JsonHasNumbersSnakeCaseKeysAndPathArrays) {
       {{"--json", "info"}, 0, {"\"paths\": [", "\"path\": 2"}, {}, {"path 1", "\" "}},
       {{"--json", "watch", "--count", "2", "--interval", "0.1", "pos", "pmc", "R0-R1", "macro", "100-101"},
        0, {"{\"time\":\"", "\"pmc_r0_r1\":[{\"address\":\"R0\",\"value\":0}", "\"macro_100_101\":"}},
+      {{"--json", "watch", "--count", "1"}, 0, {"\"feed\":[{\"path\":1,\"feed\":0},{\"path\":2,", "\"spindle\":0,"}},
       {{"--csv", "pos"}, 0, {"axis,absolute,machine,relative,distance\r\nX,0.000,"}},
       {{"--csv", "info"}, 0, {"path,cnc_type,machine_type,series,version,axes,max_axes\r\n1,0,M,OZS1,01.0,3,3\r\n2,"}},
       {{"status"}, 0, {"run        reset", "emergency  off", "alarm      none"}},

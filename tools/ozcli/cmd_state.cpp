@@ -1,5 +1,5 @@
 // `ozcli status|pos|dynamic|alarms|msgs|modal|sysinfo`: the controller's
-// momentary state; status, positions, feed, spindle and alarms also in
+// momentary state; status, spindle speed, positions and alarms also in
 // `watch`, the system information of every path in `info`.
 #include <algorithm>
 #include <string>
@@ -74,11 +74,10 @@ void dynamic(Session& s, Output& out) {
   }
 }
 
-void feed_spindle(Session& s, Output& out) {
-  actf_t f{}, sp{};
-  OZCLI_CALL(s, cnc_actf, &f);
+// The feed rate is the feed family's, per path; the spindle speed here.
+void spindle(Session& s, Output& out) {
+  actf_t sp{};
   OZCLI_CALL(s, cnc_acts, &sp);
-  out.field("feed", f.data, "mm/min");
   out.field("spindle", sp.data, "rpm");
 }
 
@@ -153,7 +152,7 @@ OZCLI_FAMILY(state) {
   });
   cli.watch("state", [](Session& s, Output& out) {
     status(s, out);
-    feed_spindle(s, out);
+    spindle(s, out);
     positions(s, out);
     alarms(s, out);
   });
