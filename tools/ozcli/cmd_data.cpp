@@ -86,19 +86,28 @@ std::map<int, Entry> list_entries(Session& s, const TableCalls& t, int from, int
   return out;
 }
 
-// The names of the values of a per-axis or per-spindle entry.
-std::vector<std::string> element_names(Session& s, int kind) {
-  std::vector<std::string> names;
-  if (kind == kPerAxis) {
-    for (const Axis& a : path_axes(s)) names.push_back(a.name);
-  } else if (kind == kPerSpindle) {
-    axisname_t n[8];
-    int16_t count = 8;
-    OZCLI_CALL(s, cnc_rdspdlname, &count, n);
-    for (int i = 0; i < count && i < 8; ++i) names.push_back(std::string(1, n[i].name) + (n[i].suff ? std::string(1, n[i].suff) : ""));
+// The names of the values of per-axis and per-spindle entries, asked once
+// per command however many entries need them.
+class Elements {
+ public:
+  explicit Elements(Session& s) : s_(s) {}
+  const std::vector<std::string>& of(int kind) {
+    if (kind == kPerAxis && axes_.empty())
+      for (const Axis& a : path_axes(s_)) axes_.push_back(a.name);
+    if (kind == kPerSpindle && spindles_.empty()) {
+      axisname_t n[8];
+      int16_t count = 8;
+      OZCLI_CALL(s_, cnc_rdspdlname, &count, n);
+      for (int i = 0; i < count && i < 8; ++i)
+        spindles_.push_back(std::string(1, n[i].name) + (n[i].suff ? std::string(1, n[i].suff) : ""));
+    }
+    return kind == kPerAxis ? axes_ : spindles_;
   }
-  return names;
-}
+
+ private:
+  Session& s_;
+  std::vector<std::string> axes_, spindles_;
+};
 
 json value_of(const param_t& p, int type, int i) {
   switch (type) {
@@ -110,8 +119,9 @@ json value_of(const param_t& p, int type, int i) {
   }
 }
 
-// Rows of one entry: one per value, the axis or spindle named.
-void read_entry(Session& s, const TableCalls& t, Table& tab, int number, Entry e, int axis) {
+// Rows of one entry: one per value, the axis or spindle named. axis > 0
+// (already checked against the path's axes) reads that axis alone.
+void read_entry(Session& s, const TableCalls& t, Table& tab, Elements& el, int number, Entry e, int axis) {
   param_t p{};
   const TypeInfo& ty = kTypes[e.type];
   if (e.kind == kOne) {
@@ -119,10 +129,7 @@ void read_entry(Session& s, const TableCalls& t, Table& tab, int number, Entry e
     tab.row({number, ty.name, nullptr, value_of(p, e.type, 0)});
     return;
   }
-  const auto names = element_names(s, e.kind);
-  if (axis > int(names.size()))
-    throw UsageError("--axis " + std::to_string(axis) + ": " + t.noun + " " + std::to_string(number) + " has " +
-                     std::to_string(names.size()) + " values");
+  const auto& names = el.of(e.kind);
   if (axis > 0) {
     s.check(t.read_fn, t.read(s.handle(), int16_t(number), int16_t(axis), sizeof p, &p));
     tab.row({number, ty.name, names[size_t(axis - 1)], value_of(p, e.type, 0)});
@@ -148,7 +155,8 @@ void table_read(Session& s, Output& out, const TableCalls& t, const Args& a) {
   if (axis > 0 && r.count() == 1 && entries.begin()->second.kind != kPerAxis)
     throw UsageError(std::string(t.noun) + " " + std::to_string(r.from) + " is not one value per axis: leave out --axis");
   Table& tab = out.table(t.name, {"number", "type", "axis", "value"});
-  for (const auto& [number, e] : entries) read_entry(s, t, tab, number, e, e.kind == kPerAxis ? axis : 0);
+  Elements el(s);
+  for (const auto& [number, e] : entries) read_entry(s, t, tab, el, number, e, e.kind == kPerAxis ? axis : 0);
 }
 
 void put_value(param_t& p, int type, size_t i, const std::string& text, const std::string& what) {
@@ -171,7 +179,8 @@ void table_write(Session& s, Output& out, const TableCalls& t, const Args& a) {
   const auto entries = list_entries(s, t, a.number, a.number);
   if (entries.empty()) throw Failure(no_entry(t, a.number));
   const Entry e = entries.begin()->second;
-  const auto names = element_names(s, e.kind);
+  Elements el(s);
+  const auto& names = el.of(e.kind);
   const int count = int(names.size());
   int axis = 0;
   if (e.kind == kOne) {
