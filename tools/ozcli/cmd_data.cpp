@@ -192,15 +192,26 @@ void table_write(Session& s, Output& out, const TableCalls& t, const Args& a) {
       throw UsageError(what + ": give one value with --axis, or one for each of its " + std::to_string(count) +
                        " values");
   }
-  param_t p{};
-  p.datano = int16_t(a.number);
-  p.type = int16_t(e.kind == kOne ? 0 : axis > 0 ? axis : -1);
-  for (size_t i = 0; i < a.values.size(); ++i) put_value(p, e.type, i, a.values[i], what);
-  s.check(t.write_fn, t.write(s.handle(), int16_t(4 + a.values.size() * size_t(kTypes[e.type].size)), &p));
+  param_t all{};
+  for (size_t i = 0; i < a.values.size(); ++i) put_value(all, e.type, i, a.values[i], what);
+  // One write for every axis at once; spindle values one by one, since the
+  // library counts an all-spindles write in axes on most controllers.
+  const int size = kTypes[e.type].size;
+  auto write = [&](int16_t field, size_t first, size_t n) {
+    param_t p{};
+    p.datano = int16_t(a.number);
+    p.type = field;
+    std::memcpy(&p.u, reinterpret_cast<const char*>(&all.u) + first * size_t(size), n * size_t(size));
+    s.check(t.write_fn, t.write(s.handle(), int16_t(4 + n * size_t(size)), &p));
+  };
+  if (e.kind == kPerSpindle && axis == 0)
+    for (size_t i = 0; i < a.values.size(); ++i) write(int16_t(i + 1), i, 1);
+  else
+    write(int16_t(e.kind == kOne ? 0 : axis > 0 ? axis : -1), 0, a.values.size());
   Table& tab = out.table("written", {"number", "type", "axis", "value"});
   for (size_t i = 0; i < a.values.size(); ++i)
     tab.row({a.number, kTypes[e.type].name, e.kind == kOne ? json(nullptr) : json(names[axis > 0 ? size_t(axis - 1) : i]),
-             value_of(p, e.type, int(i))});
+             value_of(all, e.type, int(i))});
 }
 
 // ---- macro variables --------------------------------------------------------------
