@@ -49,8 +49,13 @@ void seed(ParamState& s, int axes, int spindles) {
   auto spindle = [&](Type t, std::initializer_list<Value> v) {
     return Entry{t, kPerSpindle, spread(spindles, v)};
   };
+  // A setting write asks the parameter info command for the entry's type, as
+  // the controller keeps its settings among its parameters; so every setting
+  // number is a parameter of the same type too (1, 8 and 3202 below).
   s.tables[0] = {
-      {0, one(kBit, {0x05})},           {20, one(kWord, {4})},
+      {0, one(kBit, {0x05})},           {1, one(kByte, {0})},
+      {8, one(kReal, Value{0, 2})},     {20, one(kWord, {4})},
+      {3202, one(kTwoWord, {0})},
       {1020, axis(kByte, {{88}, {89}, {90}, {65}, {66}})},
       {1022, axis(kByte, {{1}, {2}, {3}, {0}})},
       {1320, axis(kTwoWord, {{500000}, {400000}, {300000}})},
@@ -128,6 +133,17 @@ RbReply readEntries(Machine& m, int table, bool old, const RbRequest& q) {
   return r;
 }
 
+// An entry keeps as many bits as its type has: a bit entry is a byte of
+// eight bits, a byte and a word are signed.
+int32_t stored(Type t, int32_t v) {
+  switch (t) {
+    case kBit: return v & 0xFF;
+    case kByte: return int8_t(v);
+    case kWord: return int16_t(v);
+    default: return v;
+  }
+}
+
 RbReply writeEntries(Machine& m, int table, bool old, const RbRequest& q) {
   auto& s = m.state<ParamState>();
   seed(s, axesOf(m), m.config().spindles);
@@ -143,7 +159,7 @@ RbReply writeEntries(Machine& m, int table, bool old, const RbRequest& q) {
     Entry& e = it->second;
     auto element = [&](int i) {
       const size_t el = at + 8 + size_t(i) * es;
-      return Value{in.i32(el), es == 8 && t == kReal ? in.i16(el + 6) : int16_t(0)};
+      return Value{stored(t, in.i32(el)), es == 8 && t == kReal ? in.i16(el + 6) : int16_t(0)};
     };
     if (axis < 0)
       for (size_t i = 0; i < e.values.size(); ++i) e.values[i] = element(int(i));

@@ -1,4 +1,5 @@
 #include "sim/fake_controller.h"
+#include "sim/listen.h"
 
 #include <algorithm>
 #include <atomic>
@@ -636,7 +637,7 @@ void FakeController::Impl::wake_acceptor_locked() {
   // systems, closing it on others. A connection of our own wakes it everywhere.
   plat::sock_t w = plat::sock_create();
   if (w == plat::kBadSock) return;
-  plat::sock_connect(w, plat::inet_parse("127.0.0.1"), plat::to_net16(port));
+  plat::sock_connect(w, plat::inet_parse(reach_address(cfg.listen_address).c_str()), plat::to_net16(port));
   wakers.push_back(w);
 }
 
@@ -714,11 +715,11 @@ FakeController::FakeController(FakeConfig cfg) : impl_(std::make_unique<Impl>(st
   uint32_t err = 0;
   plat::net_startup(&err);
   m.register_builtins();
-  m.listener = plat::sock_listen_loopback(m.cfg.listen_port, &m.port);
-  if (m.listener == plat::kBadSock) {
+  try {
+    m.listener = listen_on(m.cfg.listen_address, m.cfg.listen_port, &m.port);
+  } catch (...) {
     plat::net_cleanup(&err);
-    throw std::runtime_error("fake controller: cannot listen on 127.0.0.1:" +
-                             std::to_string(m.cfg.listen_port));
+    throw;
   }
   m.acceptor_running = true;
   m.acceptor = std::thread([&m] { m.accept_loop(); });

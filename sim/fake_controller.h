@@ -81,8 +81,11 @@ struct FakeConfig {
   // Raw overrides of initiate-reply words by PDU byte offset (header included,
   // so offset 8 forges the data size), applied last; offsets past the end are ignored.
   std::map<int, uint16_t> fixed;
-  // Port to listen on, 127.0.0.1 only; 0 lets the system pick a free one.
+  // Port to listen on; 0 lets the system pick a free one.
   uint16_t listen_port = 0;
+  // Local IPv4 address to listen on ("0.0.0.0": all). A listener that cannot
+  // be made throws ListenError (sim/listen.h) saying why.
+  std::string listen_address = "127.0.0.1";
 
   static FakeConfig standard(uint16_t version = 5, int paths = 1);
 };

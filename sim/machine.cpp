@@ -25,6 +25,7 @@ FakeConfig fake_config_for(const MachineConfig& cfg) {
   f.max_spindles = uint16_t(cfg.spindles);
   f.key = cfg.key;
   f.listen_port = cfg.port;
+  f.listen_address = cfg.bind;
   const char axes[3] = {' ', char('0' + cfg.axes % 10), '\0'};
   for (size_t p = 0; p < f.paths.size(); ++p) {
     PathSetup& s = f.paths[p];

@@ -54,6 +54,7 @@ struct MachineConfig {
   int spindles = 1;
   uint32_t key = 0x4B5A0711;    // identification key sent at initiate
   uint16_t port = 0;            // 0: any free port
+  std::string bind = "127.0.0.1";   // local IPv4 address to listen on
   std::vector<PathInfo> path_info;   // per path; missing entries take the defaults
   // The fake server keeps every PDU for tests to inspect; a long-running
   // ozsim turns that off so its memory stays flat.

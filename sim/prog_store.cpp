@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -19,6 +20,7 @@ constexpr int32_t kCapacity = 400;        // programs the store can hold
 constexpr int32_t kMemory = 4 * 1024 * 1024;
 constexpr int16_t kVerifyMismatch = 7;
 constexpr int16_t kNoProgram = 5;   // content that names no program
+constexpr int16_t kRunning = 13;    // the program a path is running: not to be changed
 
 struct Program {
   std::string comment;
@@ -53,17 +55,19 @@ struct ProgStore {
     put("%\nO0001(SQUARE)\nG90G01X50.Y0.F1200\nX50.Y50.\nX0.Y50.\nX0.Y0.\nM30\n%\n");
     put("%\nO0002(DRILL)\nG81X10.Y10.Z-5.R1.F100\nX20.\nG80\nM30\n%\n");
   }
-  // Files a program under the number (and comment) its first O word gives.
-  bool put(const std::string& text) {
+  // Files a program under the number (and comment) its first O word gives;
+  // 0 when it went in, else the controller's result.
+  int16_t put(const std::string& text, const std::function<bool(int32_t)>& running = {}) {
     size_t o = text.find('O');
-    if (o == std::string::npos) return false;
+    if (o == std::string::npos) return kNoProgram;
     int32_t n = 0;
     size_t i = o + 1;
     while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
       n = n * 10 + (text[i++] - '0');
-    if (n <= 0) return false;
+    if (n <= 0) return kNoProgram;
+    if (running && running(n)) return kRunning;
     file(n, text, i);
-    return true;
+    return 0;
   }
   // Files text under n; its comment is the parenthesis at `at`, if any.
   void file(int32_t n, const std::string& text, size_t at) {
@@ -108,6 +112,20 @@ std::vector<uint8_t> words(std::initializer_list<uint32_t> v) {
   return b;
 }
 
+// Whether a path runs program n: a controller refuses to delete or replace it
+// then.
+bool running_program(Machine& m, int32_t n) {
+  for (int p = 1; p <= m.paths(); ++p)
+    if (m.motion(p).running && m.motion(p).program == n) return true;
+  return false;
+}
+
+bool any_running(Machine& m) {
+  for (int p = 1; p <= m.paths(); ++p)
+    if (m.motion(p).running) return true;
+  return false;
+}
+
 std::vector<uint8_t> errorBody(int16_t code) {
   return {0, 0, uint8_t(uint16_t(code) >> 8), uint8_t(code), 0, 0, 0, 0};
 }
@@ -144,10 +162,12 @@ OZ_SIM_FAMILY(prog_store) {
   });
   m.on(1, 5, [](Machine& m, const RbRequest& q) {
     auto& s = m.state<ProgStore>();
+    if (running_program(m, q.a1)) return RbReply::fail(kRunning);
     if (s.programs.erase(q.a1) == 0) return RbReply::fail(5);
     return RbReply();
   });
   m.on(1, 4, [](Machine& m, const RbRequest&) {
+    if (any_running(m)) return RbReply::fail(kRunning);
     m.state<ProgStore>().programs.clear();
     return RbReply();
   });
@@ -163,6 +183,7 @@ OZ_SIM_FAMILY(prog_store) {
   });
   m.on(1, 455, [](Machine& m, const RbRequest& q) {
     auto& s = m.state<ProgStore>();
+    if (running_program(m, q.a1)) return RbReply::fail(kRunning);
     if (!s.programs.count(q.a1) || s.programs.count(q.a2)) return RbReply::fail(5);
     s.programs[q.a2] = s.programs[q.a1];
     s.programs.erase(q.a1);
@@ -237,8 +258,9 @@ OZ_SIM_FAMILY(prog_store) {
     int16_t code = 0;
     if (const TransferKind* k = s.other_kind ? transfer_kind(*mp, s.other_kind) : nullptr)
       code = k->download ? k->download(*mp, s.other_text, s.session.data) : kNoProgram;
-    else if (!(verify ? s.matches(s.session.data) : s.put(s.session.data)))
-      code = verify ? kVerifyMismatch : kNoProgram;
+    else
+      code = verify ? (s.matches(s.session.data) ? 0 : kVerifyMismatch)
+                    : s.put(s.session.data, [mp](int32_t n) { return running_program(*mp, n); });
     s.session = Session{};
     s.other_kind = 0;
     if (code == 0) c.send(19, 2, {});

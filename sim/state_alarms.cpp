@@ -48,6 +48,22 @@ void post_message(Machine& m, OpMessage msg) {
   s.messages.push_back(std::move(msg));
 }
 
+void clear_messages(Machine& m) {
+  auto l = m.lock();
+  m.state<AlarmState>().messages.clear();
+}
+
+void set_emergency(Machine& m, bool on) {
+  auto l = m.lock();
+  m.state<PanelState>().emergency = on;
+  if (on) m.stop_all();
+}
+
+void set_mode(Machine& m, int32_t mode) {
+  auto l = m.lock();
+  m.state<PanelState>().mode = mode;
+}
+
 }  // namespace oz::sim::state
 
 using namespace oz::sim;

@@ -11,10 +11,6 @@ namespace {
 constexpr char kAxisNames[] = "XYZABCUVW";
 constexpr int16_t kDecimals = 3;   // positions in 0.001 mm
 
-struct StatusState {
-  int32_t mode = 1;   // memory operation
-};
-
 int axes_of(Machine& m) { return m.config().axes; }
 int spindles_of(Machine& m) { return m.config().spindles; }
 
@@ -48,9 +44,11 @@ RbReply per_spindle(Machine& m, int32_t sp, int32_t value) {
 // Status words: mode, run, motion, M/S/T/B, emergency, alarm, edit.
 RbReply run_status(Machine& m, const RbRequest& q, int words) {
   const PathMotion& p = m.motion(q.path);
+  const state::PanelState& panel = m.state<state::PanelState>();
+  const bool alarm = !m.state<state::AlarmState>().alarms.empty();
   RbReply r;
-  const int16_t w[9] = {int16_t(m.state<StatusState>().mode), int16_t(p.running ? 3 : 0),
-                        int16_t(p.running ? 1 : 0), 0, 0, 0, 0, 0, 0};
+  const int16_t w[9] = {int16_t(panel.mode), int16_t(p.running ? 3 : 0), int16_t(p.running ? 1 : 0),
+                        0, int16_t(panel.emergency ? 1 : 0), int16_t(alarm ? 1 : 0), 0, 0, 0};
   for (int i = 0; i < words; ++i) r.i16(w[i]);
   return r;
 }
@@ -155,7 +153,9 @@ OZ_SIM_FAMILY(state_motion) {
     const PathMotion& p = m.motion(q.path);
     return RbReply().i32(p.spindle).i32(0).i32(8000);
   });
+  // No cycle start while the emergency stop is pressed.
   m.on(1, 1, [](Machine& m, const RbRequest& q) {
+    if (m.state<state::PanelState>().emergency) return RbReply::fail(13);
     m.start(q.path);
     return RbReply();
   });

@@ -32,9 +32,21 @@ struct AlarmState {
   std::function<void(Machine&, const OpMessage&)> on_message;
 };
 
+// The status words the operator changes from the panel rather than by a
+// request: the mode switch and the emergency-stop button.
+struct PanelState {
+  int32_t mode = 1;          // 0 mdi, 1 memory, 3 edit, 4 handle, 5 jog, ...
+  bool emergency = false;
+};
+
 // Raising and clearing go through the machine lock like a request would.
 void raise_alarm(Machine& m, Alarm a);
 void clear_alarms(Machine& m, int32_t kind = -1);
 void post_message(Machine& m, OpMessage msg);
+void clear_messages(Machine& m);
+// Pressing the emergency stop ends every path's program, as on a machine;
+// releasing it leaves them stopped.
+void set_emergency(Machine& m, bool on);
+void set_mode(Machine& m, int32_t mode);
 
 }  // namespace oz::sim::state

@@ -1,9 +1,13 @@
 // `ozcli prog ...` and `ozcli dnc`: the program store and the transfer
 // sessions. Transfers draw a progress bar on stderr when it is a terminal.
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -44,7 +48,7 @@ class Progress {
 
 std::string readFile(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
-  if (!f) throw UsageError("cannot read " + path);
+  if (!f) throw UsageError("cannot read " + path + ": " + std::strerror(errno));
   return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
@@ -90,7 +94,15 @@ void download(Session& s, const std::string& file, bool verify, Output& out) {
   else OZCLI_CALL(s, cnc_dwnstart3, int16_t(0));
   stream(s, verify ? "verify" : "download", "cnc_download4", text,
          [](uint16_t h, int32_t* len, const void* d) { return cnc_download4(h, len, d); });
-  s.check("cnc_dwnend4", cnc_dwnend4(s.handle()));
+  try {
+    s.check("cnc_dwnend4", cnc_dwnend4(s.handle()));
+  } catch (CallError& e) {
+    if (e.code == EW_REFUSED || e.code == EW_INUSE)
+      e.context = "the controller refused the program in " + file + " (a running program cannot be replaced)";
+    else if (verify && e.code == EW_MISMATCH)
+      e.context = file + " differs from the program stored";
+    throw;
+  }
   out.field("file", file);
   out.field("bytes", text.size());
   if (verify) out.field("verified", true);
@@ -102,10 +114,78 @@ void list(Session& s, Output& out) {
     t.row({p.number, p.length, std::string(p.comment, strnlen(p.comment, sizeof p.comment))});
 }
 
-void upload(Session& s, Output& out, int number, const std::string& file) {
-  size_t expected = 0;
+std::string program_name(int32_t number) {
+  char name[16];
+  std::snprintf(name, sizeof name, "O%04d", int(number));
+  return name;
+}
+
+bool stored(Session& s, int32_t number) {
   for (const prgdir2_t& p : directory(s))
-    if (p.number == number) expected = size_t(p.length);
+    if (p.number == number) return true;
+  return false;
+}
+
+// Runs a call on program `number`, saying in the user's terms why the
+// controller refused it.
+void on_program(Session& s, int32_t number, const char* doing, const std::function<void()>& call) {
+  try {
+    call();
+  } catch (CallError& e) {
+    bool known = true;
+    try {
+      known = stored(s, number);
+    } catch (const CallError&) {
+      // The directory cannot tell; the call's own error says enough.
+    }
+    if (!known) e.context = "program " + program_name(number) + " not found";
+    else if (e.code == EW_REFUSED || e.code == EW_INUSE)
+      e.context = "the controller refused to " + std::string(doing) + " program " + program_name(number) +
+                  " (a running program cannot be changed)";
+    throw;
+  }
+}
+
+// The file goes in under a temporary name beside it and takes its own name
+// only when complete, so a failed write leaves neither a partial file nor a
+// damaged old one. The temporary file is made before the upload starts, so a
+// directory that cannot be written costs no transfer.
+class LocalFile {
+ public:
+  explicit LocalFile(std::string path) : path_(std::move(path)), part_(path_ + ".part") {
+    f_.open(part_, std::ios::binary | std::ios::trunc);
+    if (!f_) throw Failure("cannot write " + path_ + ": " + std::strerror(errno));
+  }
+  ~LocalFile() {
+    if (!done_) {
+      f_.close();
+      std::remove(part_.c_str());
+    }
+  }
+  void commit(const std::string& text) {
+    f_ << text;
+    f_.close();
+    if (!f_) throw Failure("cannot write " + path_ + ": " + std::strerror(errno));
+    std::error_code ec;
+    std::filesystem::rename(part_, path_, ec);
+    if (ec) throw Failure("cannot write " + path_ + ": " + ec.message());
+    done_ = true;
+  }
+
+ private:
+  std::string path_, part_;
+  std::ofstream f_;
+  bool done_ = false;
+};
+
+void upload(Session& s, Output& out, int number, const std::string& file) {
+  std::optional<LocalFile> local;
+  if (!file.empty()) local.emplace(file);
+  size_t expected = 0;
+  bool found = false;
+  for (const prgdir2_t& p : directory(s))
+    if (p.number == number) expected = size_t(p.length), found = true;
+  if (!found) throw Failure("program " + program_name(number) + " not found");
   OZCLI_CALL(s, cnc_upstart3, int16_t(0), number, number);
   std::string text;
   {
@@ -125,16 +205,16 @@ void upload(Session& s, Output& out, int number, const std::string& file) {
     }
   }
   s.check("cnc_upend4", cnc_upend4(s.handle()));
-  if (file.empty() && !s.options().json) {
+  if (!local && !s.options().json) {
     std::cout << text;
     return;
   }
   out.field("number", number);
-  if (file.empty()) {
+  if (!local) {
     out.field("text", text);
     return;
   }
-  std::ofstream(file, std::ios::binary) << text;
+  local->commit(text);
   out.field("file", file);
   out.field("bytes", text.size());
 }
@@ -183,14 +263,15 @@ OZCLI_FAMILY(prog) {
   CLI::App* vrf = add("verify", "Compare FILE with the stored program (cnc_vrfstart)",
                       [a](Session& s, Output& out) { download(s, a->file, true, out); });
   vrf->add_option("FILE", a->file, "Program file")->required();
-  CLI::App* del = add("delete", "Delete program N (cnc_deleteo8)", [a](Session& s, Output& out) {
-    OZCLI_CALL(s, cnc_deleteo8, a->number);
+  CLI::App* del = add("delete", "Delete program N (cnc_deleteo8); a running program cannot be deleted",
+                      [a](Session& s, Output& out) {
+    on_program(s, a->number, "delete", [&] { OZCLI_CALL(s, cnc_deleteo8, a->number); });
     out.field("deleted", a->number);
   });
   del->add_option("N", a->number, "Program number")->required();
   CLI::App* sel = add("select", "Make program N the main program (cnc_searcho8)",
                       [a](Session& s, Output& out) {
-    OZCLI_CALL(s, cnc_searcho8, a->number);
+    on_program(s, a->number, "select", [&] { OZCLI_CALL(s, cnc_searcho8, a->number); });
     out.field("selected", a->number);
   });
   sel->add_option("N", a->number, "Program number")->required();
