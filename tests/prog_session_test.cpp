@@ -81,28 +81,42 @@ struct TextRow {
   std::function<int16_t(uint16_t)> start;
   uint8_t pdu;
   uint16_t kind;
-  const char* text;
+  std::string text1, text2 = "";
 };
+void PrintTo(const TextRow& r, std::ostream* os) { *os << r.what; }
 
 class StartTexts : public Session, public ::testing::WithParamInterface<TextRow> {};
 
-TEST_P(StartTexts, KindAndFirstText) {
+// The whole 516-byte body: kind, path, then two 256-byte fields, each its
+// text, NUL-terminated, rest zero, whatever the stack held before the call.
+TEST_P(StartTexts, BodyIsKindPathAndTwoZeroFilledTexts) {
   const TextRow& r = GetParam();
   uint16_t h = open();
+  poison_stack(0xA5);
   ASSERT_EQ(EW_SUCCESS, r.start(h)) << r.what;
   auto s = pdus(r.pdu);
   ASSERT_EQ(1u, s.size());
-  EXPECT_EQ(r.kind, (s[0].body[0] << 8) | s[0].body[1]);
-  EXPECT_STREQ(r.text, reinterpret_cast<const char*>(s[0].body.data() + 4));
+  std::vector<uint8_t> want(516, 0);
+  want[0] = uint8_t(r.kind >> 8);
+  want[1] = uint8_t(r.kind);
+  want[3] = 1;   // the handle's path
+  std::copy(r.text1.begin(), r.text1.end(), want.begin() + 4);
+  std::copy(r.text2.begin(), r.text2.end(), want.begin() + 260);
+  EXPECT_EQ(want, s[0].body);
 }
 
 INSTANTIATE_TEST_SUITE_P(All, StartTexts, ::testing::Values(
+    TextRow{"upstart3", [](uint16_t h) { return cnc_upstart3(h, 0, 12, 34); }, 21, 0, "O12-O34"},
+    TextRow{"upstart3f", [](uint16_t h) { return cnc_upstart3_f(h, 3, "A", "SECOND"); }, 21, 3, "A", "SECOND"},
+    TextRow{"upstart3flong", [](uint16_t h) { return cnc_upstart3_f(h, 3, std::string(300, 'L').c_str(), nullptr); },
+            21, 3, std::string(255, 'L')},
     TextRow{"upstart4", [](uint16_t h) { return cnc_upstart4(h, 5, "PRG"); }, 21, 5, "N:PRG"},
     TextRow{"upstart4null", [](uint16_t h) { return cnc_upstart4(h, 5, nullptr); }, 21, 5, "N:"},
     TextRow{"upstarto8", [](uint16_t h) { return cnc_upstarto8(h, 77); }, 21, 0, "O77-O77"},
     TextRow{"upstart", [](uint16_t h) { return cnc_upstart(h, -3); }, 21, 0, "O-3-O-3"},
     TextRow{"fileread", [](uint16_t h) { return cnc_fileread_start(h, 12, "F"); }, 21, 0x8009, "12:F"},
     TextRow{"dwnstart3", [](uint16_t h) { return cnc_dwnstart3(h, 3); }, 17, 3, ""},
+    TextRow{"dwnstart3f", [](uint16_t h) { return cnc_dwnstart3_f(h, 3, "D1", "D2"); }, 17, 3, "D1", "D2"},
     TextRow{"dwnstart", [](uint16_t h) { return cnc_dwnstart(h); }, 17, 0, ""},
     TextRow{"dwnstart4", [](uint16_t h) { return cnc_dwnstart4(h, 1, "X"); }, 17, 1, "N:X"},
     TextRow{"vrfstart", [](uint16_t h) { return cnc_vrfstart(h); }, 17, 0x8000, ""},

@@ -60,6 +60,13 @@ bool LogTail::any(const std::string& fragment) const {
   return false;
 }
 
+[[gnu::noinline]] void poison_stack(uint8_t b) {
+  uint8_t area[64 * 1024];
+  std::memset(area, b, sizeof area);
+  // Nothing reads the area again; this keeps the stores.
+  asm volatile("" : : "r"(area) : "memory");
+}
+
 void expectRequests(const std::vector<sim::RbRequest>& got, std::initializer_list<Req> want) {
   ASSERT_EQ(want.size(), got.size()) << "number of RBs sent";
   size_t i = 0;

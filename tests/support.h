@@ -32,6 +32,10 @@ inline bool untouched(const void* p, size_t from, size_t to, uint8_t b = 0xEE) {
   return true;
 }
 
+// Fills the stack below the caller with b, so that the locals of the call
+// made next start out as b: a byte the library forgets to set shows.
+void poison_stack(uint8_t b);
+
 // ---- wire bytes -----------------------------------------------------------------
 
 inline int32_t be32(const std::vector<uint8_t>& d, size_t off) {
