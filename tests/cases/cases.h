@@ -55,6 +55,24 @@ class Arena {
   }
   // A text the call reads, terminated.
   const char* text(const char* s);
+  // The buffer a row test checks, and the in/out count it checks.
+  template <class T>
+  T* out(size_t n = sizeof(T)) {
+    T* p = get<T>(n);
+    out_ = int(blocks_.size()) - 1;
+    return p;
+  }
+  // n of them.
+  template <class T>
+  T* outs(size_t n) { return out<T>(n * sizeof(T)); }
+  template <class T>
+  T* inout(T v) {
+    T* p = count(v);
+    count_ = int(blocks_.size()) - 1;
+    return p;
+  }
+  int outBlock() const { return out_; }
+  int countBlock() const { return count_; }
   // True when no guard byte changed.
   bool intact() const;
   uint8_t fill() const { return fill_; }
@@ -70,6 +88,7 @@ class Arena {
   };
   uint8_t fill_, guard_;
   std::vector<Block> blocks_;
+  int out_ = -1, count_ = -1;
 };
 
 using CaseFn = int16_t (*)(uint16_t h, Arena& a);
