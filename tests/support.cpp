@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <sstream>
 
 namespace oz::test {
 
@@ -135,8 +136,10 @@ void RowTest::check(const Row& r) {
   }
   EXPECT_TRUE(a.intact()) << "a write outside a caller buffer";
   for (std::string line : r.log) {
+    std::ostringstream out;
+    if (a.outBlock() >= 0) out << static_cast<const void*>(a.block(size_t(a.outBlock())));
     for (auto [key, value] : {std::pair<std::string, std::string>{"{H}", std::to_string(h)},
-                              {"{S}", std::to_string(rec(h).sock2Number())}})
+                              {"{S}", std::to_string(rec(h).sock2Number())}, {"{P}", out.str()}})
       for (size_t at; (at = line.find(key)) != std::string::npos;) line.replace(at, key.size(), value);
     EXPECT_TRUE(log.has(line)) << line << "\n" << ::testing::PrintToString(log.lines());
   }

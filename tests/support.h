@@ -148,7 +148,8 @@ struct Answer {
 // the bytes expected in the buffer made with a.out() (the rest of it left
 // as filled) and the count made with a.inout() afterwards. setup, where
 // given, prepares the handle first; log names exact lines the call writes,
-// "{H}" standing for the handle and "{S}" for its request socket.
+// "{H}" standing for the handle, "{S}" for its request socket and "{P}" for
+// the a.out() buffer.
 struct Row {
   std::string name;
   std::vector<Answer> replies;
