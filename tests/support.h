@@ -104,6 +104,14 @@ struct LogLevel {
   int32_t old;
 };
 
+// What a controller of another family or machine kind would have told the
+// handle at allocation.
+inline void setDialect(Handle& h, uint32_t flag) {
+  h.flags = (h.flags & ~uint32_t(kDialectCurrent | kDialectCompact | kDialectPacked)) | flag;
+}
+inline void setPathWord(Handle& h, int off, uint16_t v) { h.config.setWord(42 + off, v); }
+inline void setMachineType(Handle& h, const char* two) { std::memcpy(h.sysinfo[0].bytes + 6, two, 2); }
+
 class FakeTest : public ::testing::Test {
  protected:
   explicit FakeTest(sim::FakeConfig cfg = sim::FakeConfig::standard()) : fake(std::move(cfg)) {}
