@@ -155,7 +155,8 @@ struct Answer {
 // arena its buffers come from), the result, the RBs expected on the wire,
 // the bytes expected in the buffer made with a.out() (the rest of it left
 // as filled) and the count made with a.inout() afterwards. setup, where
-// given, prepares the handle first; log names exact lines the call writes,
+// given, prepares the handle first; log names lines the call writes, exactly
+// or up to a closing '*',
 // "{H}" standing for the handle, "{S}" for its request socket and "{P}" for
 // the a.out() buffer.
 struct Row {
