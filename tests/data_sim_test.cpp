@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "sim/machine.h"
-#include "tests/data_support.h"
+#include "tests/support.h"
 
 namespace oz::test {
 namespace {

@@ -135,6 +135,9 @@ void RowTest::check(const Row& r) {
               n == 2 ? int32_t(int16_t(c[0] | c[1] << 8)) : int32_t(c[0] | c[1] << 8 | c[2] << 16 | uint32_t(c[3]) << 24));
   }
   EXPECT_TRUE(a.intact()) << "a write outside a caller buffer";
+  if (r.detail) {
+    EXPECT_EQ(*r.detail, detail(h).detail);
+  }
   for (std::string line : r.log) {
     std::ostringstream out;
     if (a.outBlock() >= 0) out << static_cast<const void*>(a.block(size_t(a.outBlock())));

@@ -169,6 +169,7 @@ struct Row {
   std::optional<int32_t> count = {};
   std::function<void(Handle&)> setup = {};
   std::vector<std::string> log = {};
+  std::optional<int16_t> detail = {};   // the recorded error's detail word
 };
 void PrintTo(const Row& r, std::ostream* os);
 std::string rowName(const ::testing::TestParamInfo<Row>& i);
