@@ -79,6 +79,11 @@ struct Req {
   uint16_t path = 0;
   int16_t a5 = 0;
 };
+// An RB of the PMC class.
+inline Req pmcRb(uint16_t cmd, int32_t a1 = 0, int32_t a2 = 0, int32_t a3 = 0, int32_t a4 = 0,
+                 std::vector<uint8_t> data = {}) {
+  return {cmd, a1, a2, a3, a4, std::move(data), kClassPmc};
+}
 // Compares the RBs received with the expected ones, in order, field by field,
 // and names the RB and field that differ.
 void expectRequests(const std::vector<sim::RbRequest>& got, const std::vector<Req>& want);
