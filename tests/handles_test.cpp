@@ -118,7 +118,7 @@ TEST_F(TwoPaths, SetPathTestsTheConfigurationAndTheTransfers) {
   actf_t a{};
   EXPECT_EQ(EW_SUCCESS, cnc_setpath(h, 2));
   EXPECT_EQ(EW_SUCCESS, cnc_actf(h, &a));
-  EXPECT_EQ(2, sent().back().path);
+  expectRequests({{36, 0, 0, 0, 0, {}, kClassCnc, 2}});
 }
 
 TEST_F(Handles, GetPathReportsTheRangeWhenThereIsOne) {

@@ -137,8 +137,7 @@ TEST_F(Session, SdelReleasesProtectionWithoutASession) {
   fake.reply(1, 213, RbReply());
   ASSERT_EQ(EW_SUCCESS, cnc_upstart3_f(h, int16_t(0x800A), "SDEL:", nullptr));
   EXPECT_TRUE(pdus(21).empty());
-  ASSERT_EQ(1u, sent().size());
-  EXPECT_EQ(213, sent()[0].cmd);
+  expectRequests({{213}});
   EXPECT_FALSE(rec(h).hold.held());
   EXPECT_FALSE(rec(h).has(kUploadOpen));
 }
