@@ -1,32 +1,18 @@
 // Walks every export: the table of cases and the listed rows together name
 // each function of the public header exactly once, and no request depends on
 // what the memory under it held before.
-#include <fstream>
 #include <functional>
 #include <map>
-#include <regex>
 #include <set>
-#include <sstream>
 
 #include "core/listed.h"
 #include "sim/machine.h"
 #include "tests/cases/cases.h"
+#include "tests/header_names.h"
 #include "tests/support.h"
 
 namespace oz::test {
 namespace {
-
-std::vector<std::string> declared() {
-  std::ifstream in(OZ_SOURCE_DIR "/include/ozlib.h");
-  std::stringstream all;
-  all << in.rdbuf();
-  const std::string text = all.str();
-  std::vector<std::string> names;
-  const std::regex decl(R"(OZ_API\s+[\w\s\*]+?OZ_CALL\s+(\w+)\s*\()");
-  for (std::sregex_iterator it(text.begin(), text.end(), decl), end; it != end; ++it)
-    names.push_back((*it)[1]);
-  return names;
-}
 
 // One walk step: a case, or a listed row called with plausible arguments.
 struct Step {
@@ -54,7 +40,7 @@ TEST(ExportCases, EveryDeclaredFunctionHasExactlyOneCaseOrRow) {
   std::map<std::string, int> seen;
   for (const Step& s : steps()) ++seen[s.name];
   std::set<std::string> header;
-  for (const std::string& n : declared()) {
+  for (const std::string& n : declared_exports(OZ_SOURCE_DIR "/include/ozlib.h")) {
     header.insert(n);
     EXPECT_EQ(1, seen[n]) << n << ": cases and listed rows together";
   }

@@ -375,13 +375,19 @@ const FaultCase kFaults[] = {
 
 class Faults : public testing::TestWithParam<FaultCase> {};
 
+// A client through its initiate on a fake that answers command 7, the fault
+// armed and the reference request sent.
+void armed(FakeController& fake, Client& cl, const std::function<void(Fault&)>& arm) {
+  fake.reply(1, 7, RbReply().i16(7));
+  cl.initiate(2);
+  arm(fake.next(2));
+  cl.send(kAsk7);
+}
+
 TEST_P(Faults, BytesOnTheWire) {
   FakeController fake;
-  fake.reply(1, 7, RbReply().i16(7));
   Client cl(fake.port());
-  cl.initiate(2);
-  GetParam().arm(fake.next(2));
-  cl.send(kAsk7);
+  armed(fake, cl, GetParam().arm);
   cl.send(kAsk7);
   const Bytes want = cat(GetParam().want, kReply7);
   EXPECT_EQ(cl.read(want.size()), want);
@@ -413,11 +419,8 @@ class Drops : public testing::TestWithParam<DropCase> {};
 
 TEST_P(Drops, ThenTheConnectionEnds) {
   FakeController fake;
-  fake.reply(1, 7, RbReply().i16(7));
   Client cl(fake.port());
-  cl.initiate(2);
-  GetParam().arm(fake.next(2));
-  cl.send(kAsk7);
+  armed(fake, cl, GetParam().arm);
   const Bytes& want = GetParam().want;
   EXPECT_EQ(cl.read(want.size()), want);
   EXPECT_TRUE(cl.closed_by_peer());

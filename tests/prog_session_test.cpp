@@ -15,8 +15,7 @@ using sim::ReceivedPdu;
 using sim::RbReply;
 
 std::vector<uint8_t> errorBody(int16_t code, uint16_t detail, uint16_t sub) {
-  return {0, 0, uint8_t(code >> 8), uint8_t(code), uint8_t(detail >> 8), uint8_t(detail),
-          uint8_t(sub >> 8), uint8_t(sub)};
+  return sim::error_body(0, code, detail, sub);
 }
 
 class Session : public FakeTest {
@@ -56,6 +55,13 @@ class Session : public FakeTest {
     return pdus(type).size();
   }
   void push(uint8_t type, std::vector<uint8_t> body) { ASSERT_TRUE(fake.send_to(1, type, 4, body)); }
+  // One upload call for up to 256 bytes, at once.
+  int16_t pull(uint16_t h) {
+    len = 256;
+    return cnc_upload4(h, &len, buf);
+  }
+  char buf[256];
+  int32_t len = 0;
   uint32_t total = 0;
   std::vector<uint8_t> dnc_text = {'O', 'K', 0};
 };
@@ -223,8 +229,7 @@ TEST_F(Session, UploadErrorPduFinishesTheSession) {
   uint16_t h = open();
   ASSERT_EQ(EW_SUCCESS, cnc_upstart3(h, 0, 1, 1));
   push(24, errorBody(7, 3, 2));
-  char buf[256];
-  int32_t len = 256;
+  len = 256;
   EXPECT_EQ(7, upload(h, &len, buf));
   EXPECT_TRUE(rec(h).has(kUploadFinished));
   len = 256;
@@ -238,8 +243,7 @@ TEST_F(Session, UnexpectedPacketCancelsAnUpload) {
   ASSERT_EQ(EW_SUCCESS, cnc_upstart3(h, 0, 1, 1));
   LogTail log;
   push(26, {1, 2});
-  char buf[256];
-  int32_t len = 256;
+  len = 256;
   EXPECT_EQ(EW_CANCELLED, upload(h, &len, buf));
   EXPECT_TRUE(log.any("): unexpected packet, type = 26 dir = 4"));
   EXPECT_EQ(EW_SUCCESS, cnc_upend4(h));
@@ -248,8 +252,7 @@ TEST_F(Session, UnexpectedPacketCancelsAnUpload) {
 TEST_F(Session, CallsWithoutAStartAnswerUnavailable) {
   uint16_t h = open();
   LogTail log;
-  char buf[256];
-  int32_t len = 256;
+  len = 256;
   EXPECT_EQ(EW_UNAVAILABLE, cnc_upload4(h, &len, buf));
   EXPECT_EQ(EW_UNAVAILABLE, cnc_upend3(h));
   EXPECT_EQ(EW_UNAVAILABLE, cnc_download4(h, &len, buf));
@@ -343,24 +346,18 @@ TEST_F(Session, DownloadErrorPduStopsTheSession) {
 TEST_F(Session, BufferWaitTimesOutAfterTheHandlesTimeout) {
   uint16_t h = open(10);
   ASSERT_EQ(EW_SUCCESS, cnc_upstart3(h, 0, 1, 1));
-  char buf[256];
-  int32_t len = 256;
-  ASSERT_EQ(EW_BUFFER, cnc_upload4(h, &len, buf));
+  ASSERT_EQ(EW_BUFFER, pull(h));
   EXPECT_EQ(0, len);
   const uint32_t first = rec(h).last_xfer_tick;
   EXPECT_NE(0u, first);
-  len = 256;
-  len = 256;
-  ASSERT_EQ(EW_BUFFER, cnc_upload4(h, &len, buf));
+  ASSERT_EQ(EW_BUFFER, pull(h));
   EXPECT_EQ(first, rec(h).last_xfer_tick);   // measured from the first empty call
   // Ten whole seconds are still within the limit; eleven are past it.
   rec(h).last_xfer_tick = plat::tick_ms() - 10500;
-  len = 256;
-  ASSERT_EQ(EW_BUFFER, cnc_upload4(h, &len, buf));
+  ASSERT_EQ(EW_BUFFER, pull(h));
   rec(h).last_xfer_tick = plat::tick_ms() - 11500;
-  len = 256;
   LogTail log;
-  EXPECT_EQ(EW_CIRCUIT, cnc_upload4(h, &len, buf));
+  EXPECT_EQ(EW_CIRCUIT, pull(h));
   EXPECT_EQ(9, detail(h).detail);
   EXPECT_TRUE(rec(h).has(kBroken));
   EXPECT_FALSE(rec(h).hold.held());
@@ -372,12 +369,9 @@ TEST_F(Session, BufferWaitTimesOutAfterTheHandlesTimeout) {
 TEST_F(Session, NoTimeoutMeansBufferForEver) {
   uint16_t h = open(0);
   ASSERT_EQ(EW_SUCCESS, cnc_upstart3(h, 0, 1, 1));
-  char buf[256];
-  int32_t len = 256;
-  ASSERT_EQ(EW_BUFFER, cnc_upload4(h, &len, buf));
+  ASSERT_EQ(EW_BUFFER, pull(h));
   rec(h).last_xfer_tick = plat::tick_ms() - 100000;
-  len = 256;
-  EXPECT_EQ(EW_BUFFER, cnc_upload4(h, &len, buf));
+  EXPECT_EQ(EW_BUFFER, pull(h));
   ASSERT_EQ(EW_SUCCESS, cnc_upend4(h));
 }
 

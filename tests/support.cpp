@@ -144,7 +144,11 @@ void RowTest::check(const Row& r) {
     for (auto [key, value] : {std::pair<std::string, std::string>{"{H}", std::to_string(h)},
                               {"{S}", std::to_string(rec(h).sock2Number())}, {"{P}", out.str()}})
       for (size_t at; (at = line.find(key)) != std::string::npos;) line.replace(at, key.size(), value);
-    const bool prefix = !line.empty() && line.back() == '*';
+    if (line.empty()) {
+      EXPECT_TRUE(log.lines().empty()) << ::testing::PrintToString(log.lines());
+      continue;
+    }
+    const bool prefix = line.back() == '*';
     if (prefix) line.pop_back();
     EXPECT_TRUE(prefix ? log.hasPrefix(line) : log.has(line)) << line << "\n" << ::testing::PrintToString(log.lines());
   }

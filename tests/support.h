@@ -161,7 +161,7 @@ struct Answer {
 // the bytes expected in the buffer made with a.out() (the rest of it left
 // as filled) and the count made with a.inout() afterwards. setup, where
 // given, prepares the handle first; log names lines the call writes, exactly
-// or up to a closing '*',
+// or up to a closing '*' (an empty one: no line at all),
 // "{H}" standing for the handle, "{S}" for its request socket and "{P}" for
 // the a.out() buffer.
 struct Row {
