@@ -16,6 +16,7 @@
 #include "ozlib.h"
 #include "platform/platform.h"
 #include "sim/fake_controller.h"
+#include "sim/machine.h"
 #include "tests/cases/cases.h"
 
 namespace oz::test {
@@ -142,6 +143,20 @@ class FakeTest : public ::testing::Test {
     return out;
   }
   sim::FakeController fake;
+};
+
+// A handle on a simulated machine, for the tests that check what the
+// simulator keeps through the library.
+class MachineTest : public ::testing::Test {
+ protected:
+  explicit MachineTest(int32_t timeout = 5, sim::MachineConfig cfg = {}) : m(std::move(cfg)), timeout_(timeout) {}
+  void SetUp() override { ASSERT_EQ(EW_SUCCESS, cnc_allclibhndl3("127.0.0.1", m.port(), timeout_, &h)); }
+  void TearDown() override { cnc_freelibhndl(h); }
+  sim::Machine m;
+  uint16_t h = 0;
+
+ private:
+  int32_t timeout_;
 };
 
 // ---- rows ---------------------------------------------------------------------
