@@ -110,7 +110,7 @@ TEST_F(System, CountedLists) {
   fake.reply(1, 559, RbReply().i16(1).i16(1).i16(9).text("BOARD", 14).i16(3).text("ID", 13).text("SERIES", 11)
                          .text("VER", 9).text("AB", 3).text("C", 2));
   fake.reply(1, 558, RbReply().i16(1).i16(1).i16(2).text("NAME", 13).text("S", 5).text("V", 5).text("X", 3));
-  uint8_t out[3 * 56];
+  alignas(8) uint8_t out[3 * 56];
   int16_t count = 2, total = -9;
   sentinel(out);
   ASSERT_EQ(EW_SUCCESS, cnc_rdsyssoft3(h, 4, &count, &total, reinterpret_cast<syssoft3_t*>(out)));
