@@ -107,13 +107,10 @@ TEST_F(Frame, ReplyLongerThanTheCallerAllowsIsCut) {
   for (int i = 0; i < 40; ++i) many.i32(i + 1).i32(0);
   fake.reply(1, 38, many);
   axis_values_t v;
-  std::memset(&v, 0xEE, sizeof v);
+  sentinel(v);
   EXPECT_EQ(EW_SUCCESS, cnc_rdmovrlap(h, -1, int16_t(4 + 8 * 3), &v));
   // Three axes per RB: six values, nothing past the length.
-  EXPECT_EQ(3, v.data[2]);
-  EXPECT_EQ(1, v.data[3]);
-  const auto* bytes = reinterpret_cast<const uint8_t*>(&v);
-  for (size_t i = 4 + 8 * 3; i < sizeof v; ++i) EXPECT_EQ(0xEE, bytes[i]);
+  expectStored(&v, sizeof v, {at(2, int16_t(-1)), at(4, std::array<int32_t, 6>{1, 2, 3, 1, 2, 3})});
 }
 
 TEST_F(Frame, ShortReplyDataIsASizeError) {

@@ -31,7 +31,7 @@ class LegacyAlarms : public FakeTest {
   std::vector<std::string> read(uint16_t h, int16_t start, int16_t room, int16_t* count,
                                 int16_t* pending) {
     std::vector<pmcalm_t> m(size_t(room) + 1);
-    std::memset(m.data(), 0xEE, m.size() * sizeof m[0]);
+    for (pmcalm_t& x : m) sentinel(x);
     *count = room;
     EXPECT_EQ(EW_SUCCESS, pmc_rdalmmsg(h, start, count, pending, m.data()));
     EXPECT_EQ(0xEE, uint8_t(m[size_t(*count)].text[0]));

@@ -65,11 +65,6 @@ void poison_stack(uint8_t b);
 // Big-endian bytes, built with the appenders replies use.
 using Be = sim::RbReply;
 
-inline int32_t be32(const std::vector<uint8_t>& d, size_t off) {
-  return int32_t(uint32_t(d[off]) << 24 | uint32_t(d[off + 1]) << 16 | uint32_t(d[off + 2]) << 8 | d[off + 3]);
-}
-inline int16_t be16(const std::vector<uint8_t>& d, size_t off) { return int16_t(d[off] << 8 | d[off + 1]); }
-
 // One RB a test expects on the wire. Arguments not named are expected 0; a
 // path of 0 means "whatever path the handle had".
 struct Req {
@@ -176,9 +171,8 @@ struct Answer {
 // the bytes expected in the buffer made with a.out() (the rest of it left
 // as filled) and the count made with a.inout() afterwards. setup, where
 // given, prepares the handle first; log names lines the call writes, exactly
-// or up to a closing '*' (an empty one: no line at all),
-// "{H}" standing for the handle, "{S}" for its request socket and "{P}" for
-// the a.out() buffer.
+// or up to a closing '*' (an empty one: no line at all), "{H}" standing for
+// the handle, "{S}" for its request socket and "{P}" for the a.out() buffer.
 struct Row {
   std::string name;
   std::vector<Answer> replies;
