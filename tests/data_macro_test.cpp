@@ -1,12 +1,13 @@
 // Macro variables: value forms and their conversions, area clipping, chunking,
 // the local-variable rules and the info calls.
 #include "base/scaled.h"
-#include "tests/data_support.h"
+#include "tests/support.h"
 
 namespace oz::test {
 namespace {
 
-class Macro : public DataTest {};
+using sim::RbReply;
+using sim::RbRequest;
 
 // ---- conversions -----------------------------------------------------------------
 
@@ -21,11 +22,8 @@ class MacroConversion : public ::testing::TestWithParam<Conv> {};
 TEST_P(MacroConversion, DecimalToBinaryAndBackRoundsToNineDigits) {
   const Conv& k = GetParam();
   const scaled::Num b = scaled::decToBin(k.v, k.dec);
-  EXPECT_EQ(k.m, b.m);
-  EXPECT_EQ(k.s, b.s);
   const scaled::Num d = scaled::binToDec(b.m, b.s);
-  EXPECT_EQ(k.backV, d.m);
-  EXPECT_EQ(k.backDec, d.s);
+  EXPECT_EQ((std::array<int32_t, 4>{k.m, k.s, k.backV, k.backDec}), (std::array<int32_t, 4>{b.m, b.s, d.m, d.s}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, MacroConversion,
@@ -52,348 +50,226 @@ TEST(MacroArithmetic, ZeroAndTheConstants) {
 // ---- custom macro ranges ---------------------------------------------------------
 
 // An answer in decimal form: number * 10 with one decimal place.
-sim::RbReply decimalRange(const sim::RbRequest& q) {
-  sim::RbReply r;
+RbReply decimalRange(const RbRequest& q) {
+  RbReply r;
   for (int n = q.a1; n <= q.a2; ++n) r.i32(n * 10).u16(10).i16(1);
   return r;
 }
-
-TEST_F(Macro, RangeIsClippedToTheAreaOfItsStart) {
-  uint16_t h = open();
-  fake.on(1, 21, decimalRange);
-  std::vector<uint8_t> mem(8 + 8 * 99, 0xEE);
-  auto* r = reinterpret_cast<macror_t*>(mem.data());
-  ASSERT_EQ(EW_SUCCESS, cnc_rdmacror(h, 1, 600, int16_t(mem.size()), r));
-  auto q = sent();
-  ASSERT_EQ(1u, q.size());
-  EXPECT_EQ(21, q[0].cmd);
-  EXPECT_EQ(1, q[0].a1);
-  EXPECT_EQ(99, q[0].a2);
-  EXPECT_EQ(1, r->datano_s);
-  EXPECT_EQ(99, r->datano_e);
-  EXPECT_EQ(990, r->data[98 - 98].mcr_val + 980);
-  EXPECT_EQ(1, r->data[0].dec_val);
+// Range entries from `off`: (value, places) for the numbers first..last.
+std::vector<At> entries(size_t off, int first, int last, std::function<std::pair<int32_t, int16_t>(int)> v) {
+  std::vector<At> out;
+  for (int n = first; n <= last; ++n, off += 8) {
+    auto [x, dec] = v(n);
+    out.push_back(at(off, x));
+    out.push_back(at(off + 4, dec));
+  }
+  return out;
 }
-
-TEST_F(Macro, LongRangesSplitAt179AndShortRepliesEnd) {
-  uint16_t h = open();
-  int calls = 0;
-  fake.on(1, 21, [&](const sim::RbRequest& q) {
-    sim::RbReply r = decimalRange(q);
-    if (++calls == 2) r.data.resize(8 * 10);   // ten of the asked 21
-    return r;
-  });
-  std::vector<uint8_t> mem(8 * 200 + 6);
-  auto* r = reinterpret_cast<macror_t*>(mem.data());
-  ASSERT_EQ(EW_SUCCESS, cnc_rdmacror(h, 100, 299, int16_t(mem.size()), r));
-  auto q = sent();
-  ASSERT_EQ(2u, q.size());
-  EXPECT_EQ(278, q[0].a2);
-  EXPECT_EQ(279, q[1].a1);
-  EXPECT_EQ(299, q[1].a2);
-  EXPECT_EQ(288, r->datano_e);
-  // The length covers the entries received so far or the call fails.
-  EXPECT_EQ(EW_SIZE, cnc_rdmacror(h, 100, 299, 8 * 179 + 5, r));
+std::vector<At> operator+(std::vector<At> a, const std::vector<At>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
 }
-
-TEST_F(Macro, BinaryFormIsConvertedBothWays) {
-  uint16_t h = open();
-  fake.reply(1, 21, sim::RbReply().i32(12345).u16(10).i16(3).i32(1656917852).u16(2).i16(27));
-  ASSERT_EQ(EW_SUCCESS, cnc_setmactype(h, 1));
-  macror_t r{};
-  ASSERT_EQ(EW_SUCCESS, cnc_rdmacror(h, 500, 501, 22, &r));
-  EXPECT_EQ(1656917852, r.data[0].mcr_val);   // decimal on the wire, binary for the caller
-  EXPECT_EQ(27, r.data[0].dec_val);
-  EXPECT_EQ(1656917852, r.data[1].mcr_val);
-  ASSERT_EQ(EW_SUCCESS, cnc_setmactype(h, 0));
-  ASSERT_EQ(EW_SUCCESS, cnc_rdmacror(h, 500, 501, 22, &r));
-  EXPECT_EQ(12345, r.data[0].mcr_val);
-  EXPECT_EQ(123450000, r.data[1].mcr_val);
-  EXPECT_EQ(7, r.data[1].dec_val);
+std::pair<int32_t, int16_t> tenfold(int n) { return {n * 10, 1}; }
+macror_t* range(Arena& a, int16_t s, int16_t e, std::initializer_list<macro_entry_t> v,
+                size_t size = sizeof(macror_t)) {
+  auto* r = a.get<macror_t>(size);
+  std::memset(static_cast<void*>(r), 0, size);
+  r->datano_s = s, r->datano_e = e;
+  std::copy(v.begin(), v.end(), r->data);
+  return r;
 }
-
-TEST_F(Macro, CompactRefusesARangeThroughSystemVariables) {
-  uint16_t h = open();
-  setDialect(h, kDialectCompact);
-  macror_t r{};
-  LogTail log;
-  EXPECT_EQ(EW_RANGE, cnc_rdmacror(h, 2000, 2001, 22, &r));
-  EXPECT_TRUE(log.has("Error: cannot read from range of macro system variables"));
-  EXPECT_TRUE(sent().empty());
-  fake.reply(1, 21, sim::RbReply().i32(1).u16(10).i16(0));
-  EXPECT_EQ(EW_SUCCESS, cnc_rdmacror(h, 2000, 2000, 22, &r));   // one system variable is fine
-  EXPECT_EQ(EW_RANGE, cnc_rdmacror(h, 101, 100, 22, &r));
+std::vector<uint8_t> decimals(int n, int32_t v = 0) {
+  Be b;
+  for (int i = 0; i < n; ++i) b.i32(v).u16(10).i16(0);
+  return b.data;
 }
-
-TEST_F(Macro, SingleReadAndWriteGoThroughTheRanges) {
-  uint16_t h = open();
-  fake.reply(1, 21, sim::RbReply().i32(-42).u16(10).i16(2));
-  fake.reply(1, 22, sim::RbReply());
-  macro_t m;
-  sentinel(m);
-  LogTail log;
-  EXPECT_EQ(EW_SIZE, cnc_rdmacro(h, 500, 9, &m));
-  EXPECT_EQ(EW_SIZE, cnc_wrmacro(h, 500, 9, 1, 0));
-  EXPECT_TRUE(sent().empty());
-  EXPECT_TRUE(log.lines().empty());
-  ASSERT_EQ(EW_SUCCESS, cnc_rdmacro(h, 500, 10, &m));
-  EXPECT_EQ(500, m.datano);
-  EXPECT_EQ(-42, m.mcr_val);
-  EXPECT_EQ(2, m.dec_val);
-  ASSERT_EQ(EW_SUCCESS, cnc_wrmacro(h, 501, 10, 7, 1));
-  auto q = sent();
-  ASSERT_EQ(2u, q.size());
-  EXPECT_EQ(22, q[1].cmd);
-  EXPECT_EQ(501, q[1].a1);
-  EXPECT_EQ(501, q[1].a2);
-  const std::vector<uint8_t> want = {0, 0, 0, 7, 0, 10, 0, 1};
-  EXPECT_EQ(want, q[1].data);
+std::function<void(Handle&)> form(uint32_t dialect, bool binary, const char* machine = nullptr) {
+  return [=](Handle& h) {
+    setDialect(h, dialect);
+    EXPECT_EQ(EW_SUCCESS, cnc_setmactype(h.number, binary ? 1 : 0));
+    if (machine) setMachineType(h, machine);
+  };
 }
+constexpr uint32_t kCurrent = kDialectCurrent, kCompact = kDialectCompact;
 
-TEST_F(Macro, LocalVariablesAreWritableOnlyOnAWMachine) {
-  uint16_t h = open();
-  fake.reply(1, 22, sim::RbReply());
-  LogTail log;
-  EXPECT_EQ(EW_RANGE, cnc_wrmacro(h, 50, 10, 1, 0));
-  EXPECT_TRUE(log.has("Error: cannot write to macro local variables"));
-  EXPECT_TRUE(sent().empty());
-  setMachineType(h, " W");
-  EXPECT_EQ(EW_SUCCESS, cnc_wrmacro(h, 50, 10, 1, 0));
-  EXPECT_EQ(1u, sent().size());
+std::vector<Row> rangeRows() {
+  auto second = std::make_shared<int>(0), later = std::make_shared<int>(0);
+  return {
+      // The range is clipped to the area of its start.
+      {"Clipped", {{21, decimalRange}}, OZ_DO(cnc_rdmacror(h, 1, 600, 8 + 8 * 99, a.out<macror_t>(8 + 8 * 99))), 0,
+       {{21, 1, 99}}, std::vector<At>{at(0, int16_t(1)), at(4, int16_t(99))} + entries(8, 1, 99, tenfold)},
+      // 179 to a request; a short reply ends the read.
+      {"SplitAt179", {{21, [second](const RbRequest& q) {
+                         RbReply r = decimalRange(q);
+                         if (++*second == 2) r.data.resize(8 * 10);
+                         return r;
+                       }}},
+       OZ_DO(cnc_rdmacror(h, 100, 299, 8 * 200 + 6, a.out<macror_t>(8 * 200 + 6))), 0, {{21, 100, 278}, {21, 279, 299}},
+       std::vector<At>{at(0, int16_t(100)), at(4, int16_t(288))} + entries(8, 100, 288, tenfold)},
+      // The length covers the entries received so far or the call fails.
+      {"LengthPerReply", {{21, decimalRange}},
+       OZ_DO(cnc_rdmacror(h, 100, 299, 8 * 179 + 5, a.out<macror_t>(8 * 179 + 5))),
+       EW_SIZE, {{21, 100, 278}}},
+      // Decimal on the wire, binary for the caller, and back.
+      {"BinaryForm", {{21, RbReply().i32(12345).u16(10).i16(3).i32(1656917852).u16(2).i16(27)}},
+       OZ_DO(cnc_rdmacror(h, 500, 501, 22, a.out<macror_t>())), 0, {{21, 500, 501}},
+       std::vector<At>{at(0, int16_t(500)), at(4, int16_t(501))} + entries(8, 0, 1,
+                                                                           [](int) { return std::pair{1656917852,
+                                                                                                      int16_t(27)}; }),
+       {}, form(kCurrent, true)},
+      {"DecimalForm", {{21, RbReply().i32(12345).u16(10).i16(3).i32(1656917852).u16(2).i16(27)}},
+       OZ_DO(cnc_rdmacror(h, 500, 501, 22, a.out<macror_t>())), 0, {{21, 500, 501}},
+       {at(0, int16_t(500)), at(4, int16_t(501)), at(8, 12345), at(12, int16_t(3)), at(16, 123450000),
+        at(20, int16_t(7))}},
+      // The compact dialect refuses a range through the system variables; one is fine.
+      {"CompactSystemRange", {}, OZ_DO(cnc_rdmacror(h, 2000, 2001, 22, a.out<macror_t>())), EW_RANGE, {}, {}, {},
+       form(kCompact, false), {"Error: cannot read from range of macro system variables"}},
+      {"CompactOneSystemVariable", {{21, RbReply().i32(1).u16(10).i16(0)}},
+       OZ_DO(cnc_rdmacror(h, 2000, 2000, 22, a.out<macror_t>())),
+       0, {{21, 2000, 2000}}, {at(0, int16_t(2000)), at(4, int16_t(2000)), at(8, 1), at(12, int16_t(0))}, {},
+       form(kCompact, false)},
+      {"EndBeforeStart", {}, OZ_DO(cnc_rdmacror(h, 101, 100, 22, a.out<macror_t>())), EW_RANGE, {}},
+      // The single calls go through the ranges.
+      // Early length tests answer before the frame: no error line.
+      {"SingleLength", {}, OZ_DO(cnc_rdmacro(h, 500, 9, a.out<macro_t>())), EW_SIZE, {}, {}, {}, {}, {""}},
+      {"WriteSingleLength", {}, OZ_DO(cnc_wrmacro(h, 500, 9, 1, 0)), EW_SIZE, {}, {}, {}, {}, {""}},
+      {"Single", {{21, RbReply().i32(-42).u16(10).i16(2)}}, OZ_DO(cnc_rdmacro(h, 500, 10, a.out<macro_t>())), 0,
+       {{21, 500, 500}},
+       {at(0, int16_t(500)), at(4, -42), at(8, int16_t(2))}},
+      {"WriteSingle", {{22, RbReply()}}, OZ_DO(cnc_wrmacro(h, 501, 10, 7, 1)), 0,
+       {{22, 501, 501, 0, 0, Be().i32(7).u16(10).i16(1).data}}},
+      // Local variables are writable only on a W machine.
+      {"LocalVariables", {}, OZ_DO(cnc_wrmacro(h, 50, 10, 1, 0)), EW_RANGE, {}, {}, {}, {},
+       {"Error: cannot write to macro local variables"}},
+      {"LocalVariablesW", {{22, RbReply()}}, OZ_DO(cnc_wrmacro(h, 50, 10, 1, 0)), 0,
+       {{22, 50, 50, 0, 0, decimals(1, 1)}}, {},
+       {}, form(kCurrent, false, " W")},
+      // The wire form by dialect and the caller's form.
+      {"CurrentDecimalAsIs", {{22, RbReply()}}, OZ_DO(cnc_wrmacror(h, 14, range(a, 500, 500, {{12345, 3, 0}}))), 0,
+       {{22, 500, 500, 0, 0, {0, 0, 0x30, 0x39, 0, 10, 0, 3}}}},
+      // 1656917852 * 2^-27 is 12.345: nine digits, 7 places.
+      {"CurrentBinaryToDecimal", {{22, RbReply()}},
+       OZ_DO(cnc_wrmacror(h, 14, range(a, 500, 500, {{1656917852, 27, 0}}))), 0,
+       {{22, 500, 500, 0, 0, {0x07, 0x5B, 0xB2, 0x90, 0, 10, 0, 7}}}, {}, {}, form(kCurrent, true)},
+      {"CompactLowAreaGoesBinary", {{22, RbReply()}}, OZ_DO(cnc_wrmacror(h, 14, range(a, 500, 500, {{12345, 3, 0}}))),
+       0,
+       {{22, 500, 500, 0, 0, {0x62, 0xC2, 0x8F, 0x5C, 0, 2, 0, 27}}}, {}, {}, form(kCompact, false)},
+      {"CompactHighAreaStripsZeros", {{22, RbReply()}},
+       OZ_DO(cnc_wrmacror(h, 14, range(a, 1000, 1000, {{1656917852, 27, 0}}))),
+       0, {{22, 1000, 1000, 0, 0, {0, 0, 0x30, 0x39, 0, 10, 0, 3}}}, {}, {}, form(kCompact, true)},
+      {"DecimalPlacesTooMany", {}, OZ_DO(cnc_wrmacror(h, 14, range(a, 500, 500, {{1, 128, 0}}))), EW_VALUE, {}},
+      {"WriteBelowTheHeader", {}, OZ_DO(cnc_wrmacror(h, 7, range(a, 500, 500, {{1, 128, 0}}))), EW_SIZE, {}},
+      {"WriteLength", {}, OZ_DO(cnc_wrmacror(h, 13, range(a, 500, 500, {{1, -128, 0}}))), EW_SIZE, {}},
+      {"WriteEndBeforeStart", {}, OZ_DO(cnc_wrmacror(h, 14, range(a, 500, 499, {{1, -128, 0}}))), EW_RANGE, {}},
+      // Result 3 on a later chunk keeps what went before.
+      {"WriteLaterResult3", {{22, [later](const RbRequest&) { return ++*later == 2 ? RbReply::fail(3) : RbReply(); }}},
+       OZ_DO(cnc_wrmacror(h, 8 + 8 * 200, range(a, 100, 299, {}, 8 + 8 * 200))), 0,
+       {{22, 100, 276, 0, 0, decimals(177)}, {22, 277, 299, 0, 0, decimals(23)}}},
+  };
 }
+OZ_ROWS(Macro, rangeRows());
 
-struct WriteForm {
-  const char* name;
-  uint32_t dialect;
-  bool binary;       // cnc_setmactype
-  int16_t start;
-  int32_t v;
-  int16_t dec;
-  std::vector<uint8_t> wire;
-};
+// ---- p-code variables, doubles, info ----------------------------------------------
 
-class MacroWriteForm : public Macro, public ::testing::WithParamInterface<WriteForm> {};
-
-TEST_P(MacroWriteForm, ChoosesTheWireForm) {
-  const WriteForm& k = GetParam();
-  uint16_t h = open();
-  setDialect(h, k.dialect);
-  ASSERT_EQ(EW_SUCCESS, cnc_setmactype(h, k.binary ? 1 : 0));
-  fake.reply(1, 22, sim::RbReply());
-  macror_t r{};
-  r.datano_s = r.datano_e = k.start;
-  r.data[0] = {k.v, k.dec, 0};
-  ASSERT_EQ(EW_SUCCESS, cnc_wrmacror(h, 14, &r));
-  auto q = sent();
-  ASSERT_EQ(1u, q.size());
-  EXPECT_EQ(k.wire, q[0].data);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Forms, MacroWriteForm,
-    ::testing::Values(
-        WriteForm{"CurrentDecimalAsIs", kDialectCurrent, false, 500, 12345, 3, {0, 0, 0x30, 0x39, 0, 10, 0, 3}},
-        // 1656917852 * 2^-27 is 12.345: nine digits, 7 places.
-        WriteForm{"CurrentBinaryToDecimal", kDialectCurrent, true, 500, 1656917852, 27,
-                  {0x07, 0x5B, 0xB2, 0x90, 0, 10, 0, 7}},
-        WriteForm{"CompactLowAreaGoesBinary", kDialectCompact, false, 500, 12345, 3,
-                  {0x62, 0xC2, 0x8F, 0x5C, 0, 2, 0, 27}},
-        WriteForm{"CompactHighAreaStripsZeros", kDialectCompact, true, 1000, 1656917852, 27,
-                  {0, 0, 0x30, 0x39, 0, 10, 0, 3}}),
-    [](const auto& i) { return std::string(i.param.name); });
-
-TEST_F(Macro, WriteRules) {
-  uint16_t h = open();
-  fake.reply(1, 22, sim::RbReply());
-  macror_t r{};
-  r.datano_s = r.datano_e = 500;
-  r.data[0] = {1, 128, 0};
-  EXPECT_EQ(EW_VALUE, cnc_wrmacror(h, 14, &r));
-  EXPECT_EQ(EW_SIZE, cnc_wrmacror(h, 7, &r));
-  r.data[0].dec_val = -128;
-  EXPECT_EQ(EW_SIZE, cnc_wrmacror(h, 13, &r));
-  r.datano_e = 499;
-  EXPECT_EQ(EW_RANGE, cnc_wrmacror(h, 14, &r));
-  EXPECT_TRUE(sent().empty());
-  // Result 3 on a later chunk keeps what went before.
-  int calls = 0;
-  fake.on(1, 22, [&](const sim::RbRequest&) { return ++calls == 2 ? sim::RbReply::fail(3) : sim::RbReply(); });
-  std::vector<uint8_t> mem(8 + 8 * 200);
-  auto* big = reinterpret_cast<macror_t*>(mem.data());
-  big->datano_s = 100;
-  big->datano_e = 299;
-  ASSERT_EQ(EW_SUCCESS, cnc_wrmacror(h, int16_t(mem.size()), big));
-  auto q = sent();
-  ASSERT_EQ(2u, q.size());
-  EXPECT_EQ(8u * 177, q[0].data.size());
-  EXPECT_EQ(8u * 23, q[1].data.size());
-}
-
-// ---- p-code variables ---------------------------------------------------------------
-
-TEST_F(Macro, PcodeShortAreaFallsBackToEightByteElements) {
-  uint16_t h = open();
-  setDialect(h, kDialectCompact);
-  fake.reply(1, 300, sim::RbReply::fail(1));
-  fake.reply(1, 45, sim::RbReply().i32(5).u16(10).i16(0));
-  pmacro_t p;
-  sentinel(p);
-  ASSERT_EQ(EW_SUCCESS, cnc_rdpmacro(h, 100000, &p));
-  auto q = sent();
-  ASSERT_EQ(2u, q.size());
-  EXPECT_EQ(300, q[0].cmd);
-  EXPECT_EQ(45, q[1].cmd);
-  EXPECT_EQ(100000, q[1].a1);
-  EXPECT_EQ(100000, p.datano);
-  EXPECT_EQ(5, p.mcr_val);
-  EXPECT_TRUE(untouched(&p, 4, 8));
-  // Served as 16-bit integers.
-  fake.reply(1, 300, sim::RbReply().i16(-3));
-  ASSERT_EQ(EW_SUCCESS, cnc_rdpmacro(h, 100000, &p));
-  EXPECT_EQ(-3, p.mcr_val);
-  EXPECT_EQ(0, p.dec_val);
-}
-
-TEST_F(Macro, PcodeCurrentDialectAsksTheAreaKind) {
-  uint16_t h = open();
-  sim::RbReply info;
+RbReply areaKinds() {
+  RbReply info;
   for (int i = 0; i < 6; ++i) info.i32(0);
-  info.u16(0).u16(2).u16(0);
-  fake.reply(1, 231, info);
-  fake.reply(1, 301, sim::RbReply());
-  ASSERT_EQ(EW_SUCCESS, cnc_wrpmacro(h, 20000, 70000, 0));
-  auto q = sent();
-  ASSERT_EQ(2u, q.size());
-  EXPECT_EQ(231, q[0].cmd);
-  EXPECT_EQ(301, q[1].cmd);
-  const std::vector<uint8_t> want = {0x11, 0x70};
-  EXPECT_EQ(want, q[1].data);
-  LogTail log;
-  EXPECT_EQ(EW_RANGE, cnc_wrpmacro(h, 99, 1, 0));
-  EXPECT_TRUE(log.has("Error: cannot write to p-macro local variables"));
+  return info.u16(0).u16(2).u16(0);
+}
+RbReply doubles(const RbRequest& q) {
+  RbReply r;
+  for (int i = 0; i < q.a2; ++i) {
+    const double v = q.a1 + i + 0.5;
+    uint64_t b;
+    std::memcpy(&b, &v, 8);
+    r.u32(uint32_t(b >> 32)).u32(uint32_t(b));
+  }
+  return r;
+}
+std::vector<At> doublesFrom(int first, int n) {
+  std::vector<At> v;
+  for (int i = 0; i < n; ++i) v.push_back(at(8 * size_t(i), first + i + 0.5));
+  return v;
 }
 
-TEST_F(Macro, PcodeBinaryConversionOnlyForNonZeroScale) {
-  uint16_t h = open();
-  fake.reply(1, 45, sim::RbReply().i32(77).u16(2).i16(0).i32(1 << 30).u16(2).i16(30));
-  pmacror_t r{};
-  ASSERT_EQ(EW_SUCCESS, cnc_rdpmacror(h, 10000, 10001, 26, &r));
-  EXPECT_EQ(77, r.data[0].mcr_val);
-  EXPECT_EQ(0, r.data[0].dec_val);
-  EXPECT_EQ(100000000, r.data[1].mcr_val);
-  EXPECT_EQ(8, r.data[1].dec_val);
-  EXPECT_EQ(10001, r.datano_e);
-  EXPECT_EQ(EW_SIZE, cnc_rdpmacror(h, 10000, 10001, 25, &r));
+std::vector<Row> otherRows() {
+  const std::vector<double> twoAndAHalf(200, 2.5);
+  return {
+      // A 16-bit area that is not falls back to eight-byte elements.
+      {"PcodeShortFallsBack", {{300, RbReply::fail(1)}, {45, RbReply().i32(5).u16(10).i16(0)}},
+       OZ_DO(cnc_rdpmacro(h, 100000, a.out<pmacro_t>())), 0, {{300, 100000, 100000}, {45, 100000, 100000}},
+       {at(0, 100000), at(8, 5), at(12, int16_t(0))}, {}, form(kCompact, false)},
+      {"PcodeShort", {{300, RbReply().i16(-3)}}, OZ_DO(cnc_rdpmacro(h, 100000, a.out<pmacro_t>())), 0,
+       {{300, 100000, 100000}},
+       {at(0, 100000), at(8, -3), at(12, int16_t(0))}, {}, form(kCompact, false)},
+      // The current dialect asks the area kind.
+      {"PcodeAsksTheAreaKind", {{231, areaKinds()}, {301, RbReply()}}, OZ_DO(cnc_wrpmacro(h, 20000, 70000, 0)), 0,
+       {{231}, {301, 20000, 20000, 0, 0, {0x11, 0x70}}}},
+      {"PcodeLocalVariables", {}, OZ_DO(cnc_wrpmacro(h, 99, 1, 0)), EW_RANGE, {}, {}, {}, {},
+       {"Error: cannot write to p-macro local variables"}},
+      // Binary values convert only with a non-zero scale.
+      {"PcodeBinaryScale", {{45, RbReply().i32(77).u16(2).i16(0).i32(1 << 30).u16(2).i16(30)}},
+       OZ_DO(cnc_rdpmacror(h, 10000, 10001, 26, a.out<pmacror_t>())), 0, {{45, 10000, 10001}},
+       {at(0, 10000), at(8, 10001), at(12, 77), at(16, int16_t(0)), at(20, 100000000), at(24, int16_t(8))}},
+      {"PcodeRangeLength", {{45, RbReply().i32(77).u16(2).i16(0).i32(1 << 30).u16(2).i16(30)}},
+       OZ_DO(cnc_rdpmacror(h, 10000, 10001, 25, a.out<pmacror_t>())), EW_SIZE, {{45, 10000, 10001}}},
+      // Doubles stop at the end of the start's area and are counted.
+      {"Doubles", {{167, doubles}}, OZ_DO(cnc_rdmacror2(h, 100, a.inout<int32_t>(300), a.outs<double>(300))), 0,
+       {{167, 100, 179}, {167, 279, 121}}, doublesFrom(100, 300), 300},
+      {"DoublesClipped", {{167, doubles}}, OZ_DO(cnc_rdmacror2(h, 450, a.inout<int32_t>(300), a.outs<double>(300))), 0,
+       {{167, 450, 50}}, doublesFrom(450, 50), 50},
+      {"DoublesCountZero", {}, OZ_DO(cnc_rdmacror2(h, 100, a.inout<int32_t>(0), a.outs<double>(1))), EW_SIZE, {}, {},
+       0},
+      {"DoublesKind", {}, OZ_DO(cnc_rdpmacror2(h, 100, a.inout<int32_t>(1), 3, a.outs<double>(1))), EW_KIND, {}, {}, 1},
+      // A write stops when the controller took fewer.
+      {"DoubleWriteStopsShort",
+       {{170, [](const RbRequest& q) { return RbReply().i32(q.data.size() / 8 == 177 ? 177 : 3); }}},
+       [twoAndAHalf](uint16_t h,
+                     Arena& a) { return cnc_wrpmacror2(h, 30000, a.inout<int32_t>(200), 1, twoAndAHalf.data()); }, 0,
+       [] {
+         Be b, c;
+         for (int i = 0; i < 177; ++i) b.u32(0x40040000).u32(0);
+         for (int i = 0; i < 23; ++i) c.u32(0x40040000).u32(0);
+         return std::vector<Req>{{170, 30000, 0, 1, 0, b.data}, {170, 30177, 0, 1, 0, c.data}};
+       }(),
+       {}, 180},
+      {"DoubleWriteFails", {{168, RbReply::fail(5)}},
+       OZ_DO(cnc_wrmacror2(h, 500, a.inout<int32_t>(1), std::vector<double>{2.5}.data())),
+       5, {{168, 500, 0, 0, 0, Be().u32(0x40040000).u32(0).data}}, {}, 1, {}, {"Error: {S}: inter_wrmacror2(*"}},
+      // Two doubles and one block make one variable.
+      {"Macror3", {{629, RbReply().u32(0x3FF00000).u32(0).u32(0x40000000).u32(0).bytes([] {
+                     std::vector<uint8_t> b(32);
+                     for (size_t i = 0; i < 32; ++i) b[i] = uint8_t(i);
+                     return b;
+                   }())}},
+       OZ_DO(cnc_rdmacror3(h, 100, a.inout<int32_t>(2), a.outs<macror3_t>(2))), 0, {{629, 100, 2}},
+       {at(0, 1.0), at(8, [] {
+          std::vector<uint8_t> b(32);
+          for (size_t i = 0; i < 32; ++i) b[i] = uint8_t(i);
+          return b;
+        }())},
+       1},
+      {"MacroInfo", {{23, RbReply().i32(0x10033).i32(6)}}, OZ_DO(cnc_rdmacroinfo(h, a.out<macroinfo_t>())), 0, {{23}},
+       {at(0, int16_t(0x33)), at(2, int16_t(6))}},
+      {"MacroInfoW", {{23, RbReply().i32(0x10033).i32(6)}}, OZ_DO(cnc_rdmacroinfo(h, a.out<macroinfo_t>())), 0, {{23}},
+       {at(0, int16_t(0x33)), at(2, int16_t(2))}, {}, form(kCurrent, false, " W")},
+      {"PcodeInfo", {{47, RbReply().i32(0).i32(0).i32(0).i32(0x20007).i32(0x00050009).i16(0).i16(2)}},
+       OZ_DO(cnc_rdpmacroinfo(h, a.out<pmacroinfo_t>())), 0, {{47}},
+       {at(0, uint16_t(7)), at(2, uint16_t(5)), at(4, uint16_t(2))}},
+      // The name goes as 64 bytes.
+      {"MacroNumber", {{671, RbReply().i32(500).i16(3)}},
+       [](uint16_t h, Arena& a) -> int16_t {
+         auto* o = a.out<uint8_t>(6);
+         return cnc_rdmacronum(h, "DEPTH", 1, reinterpret_cast<int32_t*>(o), reinterpret_cast<int16_t*>(o + 4));
+       },
+       0, {{671, 1, 0, 0, 0, [] { std::vector<uint8_t> n(64, 0); std::memcpy(n.data(), "DEPTH", 5); return n; }()}},
+       {at(0, 500), at(4, int16_t(3))}},
+      {"MacroNumberNameTooLong", {},
+       OZ_DO(cnc_rdmacronum(h, std::string(64, 'A').c_str(), 1, a.get<int32_t>(), a.get<int16_t>())),
+       EW_VALUE, {}, {}, {}, {}, {}, 1},
+  };
 }
-
-// ---- doubles --------------------------------------------------------------------
-
-TEST_F(Macro, DoublesAreClippedToTheAreaAndCounted) {
-  uint16_t h = open();
-  fake.on(1, 167, [](const sim::RbRequest& q) {
-    sim::RbReply r;
-    for (int i = 0; i < q.a2; ++i) {
-      const double v = q.a1 + i + 0.5;
-      uint64_t b;
-      std::memcpy(&b, &v, 8);
-      r.u32(uint32_t(b >> 32)).u32(uint32_t(b));
-    }
-    return r;
-  });
-  std::vector<double> out(300, -1);
-  int32_t n = 300;
-  ASSERT_EQ(EW_SUCCESS, cnc_rdmacror2(h, 100, &n, out.data()));
-  EXPECT_EQ(300, n);
-  std::fill(out.begin(), out.end(), -1);
-  n = 300;   // 100..499 is one area
-  ASSERT_EQ(EW_SUCCESS, cnc_rdmacror2(h, 450, &n, out.data()));
-  EXPECT_EQ(50, n);
-  EXPECT_DOUBLE_EQ(499.5, out[49]);
-  EXPECT_DOUBLE_EQ(-1, out[50]);
-  n = 0;
-  EXPECT_EQ(EW_SIZE, cnc_rdmacror2(h, 100, &n, out.data()));
-  n = 1;
-  EXPECT_EQ(EW_KIND, cnc_rdpmacror2(h, 100, &n, 3, out.data()));
-}
-
-TEST_F(Macro, DoubleWriteStopsWhenFewerAreWritten) {
-  uint16_t h = open();
-  fake.on(1, 170, [](const sim::RbRequest& q) {
-    return sim::RbReply().i32(q.data.size() / 8 == 177 ? 177 : 3);
-  });
-  std::vector<double> in(200, 2.5);
-  int32_t n = 200;
-  LogTail log;
-  ASSERT_EQ(EW_SUCCESS, cnc_wrpmacror2(h, 30000, &n, 1, in.data()));
-  EXPECT_EQ(180, n);
-  auto q = sent();
-  ASSERT_EQ(2u, q.size());
-  EXPECT_EQ(0, q[0].a2);
-  EXPECT_EQ(1, q[0].a3);
-  EXPECT_EQ(30177, q[1].a1);
-  EXPECT_EQ(0x40, q[0].data[0]);
-  EXPECT_EQ(0x04, q[0].data[1]);
-  fake.reply(1, 168, sim::RbReply::fail(5));
-  n = 1;
-  EXPECT_EQ(5, cnc_wrmacror2(h, 500, &n, in.data()));
-  EXPECT_TRUE(log.any(": inter_wrmacror2("));
-}
-
-TEST_F(Macro, Macror3PairsEachDoubleWithItsBlock) {
-  uint16_t h = open();
-  sim::RbReply r;
-  r.u32(0x3FF00000).u32(0).u32(0x40000000).u32(0);
-  for (int i = 0; i < 32; ++i) r.data.push_back(uint8_t(i));
-  fake.reply(1, 629, r);   // two doubles, one block: one variable
-  macror3_t out[2];
-  sentinel(out);
-  int32_t n = 2;
-  ASSERT_EQ(EW_SUCCESS, cnc_rdmacror3(h, 100, &n, out));
-  EXPECT_EQ(1, n);
-  EXPECT_DOUBLE_EQ(1.0, out[0].value);
-  EXPECT_EQ(31, out[0].info[31]);
-  EXPECT_TRUE(untouched(&out[1], 0, sizeof out[1]));
-}
-
-// ---- info -----------------------------------------------------------------------
-
-TEST_F(Macro, InfoCallsPickTheirWords) {
-  uint16_t h = open();
-  fake.reply(1, 23, sim::RbReply().i32(0x10033).i32(6));
-  fake.reply(1, 47, sim::RbReply().i32(0).i32(0).i32(0).i32(0x20007).i32(0x00050009).i16(0).i16(2));
-  macroinfo_t mi{};
-  ASSERT_EQ(EW_SUCCESS, cnc_rdmacroinfo(h, &mi));
-  EXPECT_EQ(0x33, mi.word[0]);
-  EXPECT_EQ(6, mi.word[1]);
-  setMachineType(h, " W");
-  ASSERT_EQ(EW_SUCCESS, cnc_rdmacroinfo(h, &mi));
-  EXPECT_EQ(2, mi.word[1]);
-  pmacroinfo_t pi{};
-  ASSERT_EQ(EW_SUCCESS, cnc_rdpmacroinfo(h, &pi));
-  EXPECT_EQ(7, pi.word[0]);
-  EXPECT_EQ(5, pi.word[1]);
-  EXPECT_EQ(2, pi.word[2]);
-}
-
-TEST_F(Macro, MacroNumberSendsTheNameAs64Bytes) {
-  uint16_t h = open();
-  fake.reply(1, 671, sim::RbReply().i32(500).i16(3));
-  int32_t no = 0;
-  int16_t attr = 0;
-  ASSERT_EQ(EW_SUCCESS, cnc_rdmacronum(h, "DEPTH", 1, &no, &attr));
-  EXPECT_EQ(500, no);
-  EXPECT_EQ(3, attr);
-  auto q = sent();
-  ASSERT_EQ(1u, q.size());
-  EXPECT_EQ(1, q[0].a1);
-  ASSERT_EQ(64u, q[0].data.size());
-  EXPECT_EQ('H', q[0].data[4]);
-  EXPECT_EQ(0, q[0].data[5]);
-  const std::string long64(64, 'A');
-  EXPECT_EQ(EW_VALUE, cnc_rdmacronum(h, long64.c_str(), 1, &no, &attr));
-  EXPECT_EQ(1, detail(h).detail);
-  EXPECT_EQ(1u, sent().size());
-}
+OZ_ROWS(MacroOther, otherRows());
 
 }  // namespace
 }  // namespace oz::test

@@ -3,20 +3,12 @@
 #include <cmath>
 
 #include "sim/machine.h"
-#include "tests/data_support.h"
+#include "tests/support.h"
 
 namespace oz::test {
 namespace {
 
-class DataSim : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(EW_SUCCESS, cnc_allclibhndl3("127.0.0.1", m.port(), 2, &h));
-  }
-  void TearDown() override { cnc_freelibhndl(h); }
-  sim::Machine m;
-  uint16_t h = 0;
-};
+class DataSim : public MachineTest {};
 
 TEST_F(DataSim, PerAxisParameterWriteReadsBack) {
   param_t p{};

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/platform.h"
+#include "tests/raw_client.h"
 #include "base/be.h"
 
 namespace oz::sim {
@@ -32,71 +33,7 @@ Bytes w16(std::initializer_list<uint16_t> words) {
 
 uint16_t word(const Bytes& b, size_t off) { return be::get16(b.data() + off); }
 
-// A client on raw platform sockets. Reads give up after a few seconds
-// without progress, so a fake that stays silent fails a test instead of
-// hanging it.
-class Client {
- public:
-  explicit Client(uint16_t port) {
-    uint32_t err = 0;
-    plat::net_startup(&err);
-    s_ = plat::sock_create();
-    connected_ = s_ != plat::kBadSock &&
-                 plat::sock_connect(s_, plat::inet_parse("127.0.0.1"), plat::to_net16(port)) == 0;
-  }
-  ~Client() {
-    if (s_ != plat::kBadSock) plat::sock_close(s_);
-    uint32_t err = 0;
-    plat::net_cleanup(&err);
-  }
-  bool connected() const { return connected_; }
-
-  void send(const Bytes& b) {
-    size_t pos = 0;
-    while (pos < b.size()) {
-      int r = plat::sock_send(s_, b.data() + pos, int(b.size() - pos), 0);
-      ASSERT_GT(r, 0) << "send failed";
-      pos += size_t(r);
-    }
-  }
-  // Up to n bytes; fewer when the peer closes or goes quiet.
-  Bytes read(size_t n) {
-    reads_.clear();
-    Bytes b(n);
-    size_t pos = 0;
-    while (pos < n) {
-      if (plat::sock_select(s_, 0, 5, 0) != 1) break;
-      int r = plat::sock_recv(s_, b.data() + pos, int(n - pos), 0);
-      if (r <= 0) break;
-      pos += size_t(r);
-      reads_.push_back(size_t(r));
-    }
-    b.resize(pos);
-    return b;
-  }
-  Bytes read_pdu() {
-    Bytes h = read(10);
-    if (h.size() < 10) return h;
-    return cat(h, read(word(h, 8)));
-  }
-  // True when the peer has closed: the stream ends (or is reset) within a few seconds.
-  bool closed_by_peer() {
-    if (plat::sock_select(s_, 0, 5, 0) != 1) return false;
-    uint8_t c;
-    return plat::sock_recv(s_, &c, 1, 0) <= 0;
-  }
-  Bytes initiate(uint16_t role) {
-    send(make_pdu(1, 1, 1, w16({role})));
-    return read_pdu();
-  }
-  // What each receive of the last read() returned.
-  const std::vector<size_t>& reads() const { return reads_; }
-
- private:
-  plat::sock_t s_ = plat::kBadSock;
-  bool connected_ = false;
-  std::vector<size_t> reads_;
-};
+using Client = test::RawClient;
 
 struct Rb {
   uint16_t cls = 1, path = 1, cmd = 0;
@@ -375,13 +312,19 @@ const FaultCase kFaults[] = {
 
 class Faults : public testing::TestWithParam<FaultCase> {};
 
+// A client through its initiate on a fake that answers command 7, the fault
+// armed and the reference request sent.
+void armed(FakeController& fake, Client& cl, const std::function<void(Fault&)>& arm) {
+  fake.reply(1, 7, RbReply().i16(7));
+  cl.initiate(2);
+  arm(fake.next(2));
+  cl.send(kAsk7);
+}
+
 TEST_P(Faults, BytesOnTheWire) {
   FakeController fake;
-  fake.reply(1, 7, RbReply().i16(7));
   Client cl(fake.port());
-  cl.initiate(2);
-  GetParam().arm(fake.next(2));
-  cl.send(kAsk7);
+  armed(fake, cl, GetParam().arm);
   cl.send(kAsk7);
   const Bytes want = cat(GetParam().want, kReply7);
   EXPECT_EQ(cl.read(want.size()), want);
@@ -413,11 +356,8 @@ class Drops : public testing::TestWithParam<DropCase> {};
 
 TEST_P(Drops, ThenTheConnectionEnds) {
   FakeController fake;
-  fake.reply(1, 7, RbReply().i16(7));
   Client cl(fake.port());
-  cl.initiate(2);
-  GetParam().arm(fake.next(2));
-  cl.send(kAsk7);
+  armed(fake, cl, GetParam().arm);
   const Bytes& want = GetParam().want;
   EXPECT_EQ(cl.read(want.size()), want);
   EXPECT_TRUE(cl.closed_by_peer());

@@ -2,7 +2,10 @@
 // structure, error lines, multi-RB calls, threads sharing a circuit.
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
+#include <map>
 #include <new>
+#include <sstream>
 #include <thread>
 
 #include "core/listed.h"
@@ -19,15 +22,6 @@ void* operator new(size_t n) {
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, size_t) noexcept { std::free(p); }
-
-// Rows of the test's own, so the walker below has every shape to walk even
-// before a family defines any.
-#define OZ_TEST_ROWS(X)                       \
-  X(oztest_read2, Read, 1, (500, 501), a1, a2) \
-  X(oztest_write1, Write, 2, (502), a1)        \
-  X(oztest_action0, Action, 1, (503))
-OZ_TEST_ROWS(OZ_LISTED_DEFINE)
-OZ_LISTED_TABLE(test_rows, OZ_TEST_ROWS)
 
 namespace oz::test {
 namespace {
@@ -100,11 +94,7 @@ TEST_F(Frame, TwoRbCallKeepsWhatTheFirstRbWrote) {
   EXPECT_EQ(10, v.data[0]);
   EXPECT_EQ(30, v.data[2]);
   EXPECT_EQ(99, v.axis);   // written only after both RBs
-  auto q = sent();
-  ASSERT_EQ(2u, q.size());
-  EXPECT_EQ(11, q[0].a1);
-  EXPECT_EQ(-1, q[0].a2);
-  EXPECT_EQ(12, q[1].a1);
+  expectRequests({{38, 11, -1}, {38, 12, -1}});
   // Too short a length fails before sending.
   fake.clear_received();
   EXPECT_EQ(EW_SIZE, cnc_rdmovrlap(h, -1, 4 + 8 * 3 - 1, &v));
@@ -117,13 +107,10 @@ TEST_F(Frame, ReplyLongerThanTheCallerAllowsIsCut) {
   for (int i = 0; i < 40; ++i) many.i32(i + 1).i32(0);
   fake.reply(1, 38, many);
   axis_values_t v;
-  std::memset(&v, 0xEE, sizeof v);
+  sentinel(v);
   EXPECT_EQ(EW_SUCCESS, cnc_rdmovrlap(h, -1, int16_t(4 + 8 * 3), &v));
   // Three axes per RB: six values, nothing past the length.
-  EXPECT_EQ(3, v.data[2]);
-  EXPECT_EQ(1, v.data[3]);
-  const auto* bytes = reinterpret_cast<const uint8_t*>(&v);
-  for (size_t i = 4 + 8 * 3; i < sizeof v; ++i) EXPECT_EQ(0xEE, bytes[i]);
+  expectStored(&v, sizeof v, {at(2, int16_t(-1)), at(4, std::array<int32_t, 6>{1, 2, 3, 1, 2, 3})});
 }
 
 TEST_F(Frame, ShortReplyDataIsASizeError) {
@@ -139,9 +126,7 @@ TEST_F(Frame, JogMdiSendsTheTextWithoutTerminator) {
   fake.reply(1, 408, sim::RbReply());
   const std::string t(126, 'X');
   EXPECT_EQ(EW_SUCCESS, cnc_wrjogmdi(h, t.c_str()));
-  auto q = sent();
-  ASSERT_EQ(1u, q.size());
-  EXPECT_EQ(126u, q[0].data.size());
+  expectRequests({{408, 0, 0, 0, 0, std::vector<uint8_t>(t.begin(), t.end())}});
 }
 
 TEST_F(Frame, TwoThreadsOnOneCircuitEachGetTheirOwnReply) {
@@ -256,32 +241,63 @@ TEST_F(Sock1, EndRequestGivesUpWhenTheCircuitBreaksMeanwhile) {
 
 // ---- rows of single-request exports ------------------------------------------------
 
-TEST_F(Frame, EveryListedRowSendsItsCommandsAndCopiesBounded) {
+struct GoldenRow {
+  uint16_t cls;
+  std::vector<uint16_t> cmds;
+  std::string shape;
+  int nargs;
+};
+
+// tests/listed_rows.golden: what each row must put on the wire, kept apart
+// from the rows so that an edit of a row shows as a difference here.
+std::map<std::string, GoldenRow> golden() {
+  std::ifstream in(OZ_SOURCE_DIR "/tests/listed_rows.golden");
+  std::map<std::string, GoldenRow> out;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream f(line);
+    std::string name, cmds;
+    GoldenRow g;
+    f >> name >> g.cls >> cmds >> g.shape >> g.nargs;
+    std::istringstream c(cmds);
+    for (std::string n; std::getline(c, n, ',');) g.cmds.push_back(uint16_t(std::stoi(n)));
+    out[name] = g;
+  }
+  return out;
+}
+
+TEST_F(Frame, EveryListedRowSendsWhatTheGoldenTableSays) {
+  const auto want = golden();
+  ASSERT_EQ(want.size(), listed_rows().size()) << "rows in the golden table and in the library";
   uint16_t h = open();
   fake.on_other_rb([](const sim::RbRequest& q) { return sim::RbReply().u16(q.cmd).u16(0xBEEF); });
   for (const ListedRow* row : listed_rows()) {
     SCOPED_TRACE(row->name);
+    auto it = want.find(row->name);
+    ASSERT_NE(want.end(), it) << "not in tests/listed_rows.golden";
+    const GoldenRow& g = it->second;
+    EXPECT_EQ(g.shape, row->shape == Listed::Read ? "Read" : row->shape == Listed::Write ? "Write" : "Action");
     fake.clear_received();
     const int32_t a[4] = {11, -2, 33, 44};
     uint8_t buf[8];
     std::memset(buf, 0xCC, sizeof buf);
     int16_t len = 6;   // room for one RB's four bytes and half of the next
     ASSERT_EQ(EW_SUCCESS, row->invoke(h, a, &len, buf));
-    auto q = sent();
-    ASSERT_EQ(row->ncmds, q.size());
-    for (size_t i = 0; i < q.size(); ++i) {
-      EXPECT_EQ(row->cmds[i], q[i].cmd);
-      EXPECT_EQ(row->cls, q[i].cls);
-      EXPECT_EQ(row->nargs >= 1 ? 11 : 0, q[i].a1);
-      EXPECT_EQ(row->nargs >= 2 ? -2 : 0, q[i].a2);
+    std::vector<Req> want;
+    for (size_t i = 0; i < g.cmds.size(); ++i) {
+      Req r{g.cmds[i]};
+      r.cls = g.cls;
+      int32_t* arg[4] = {&r.a1, &r.a2, &r.a3, &r.a4};
+      for (int k = 0; k < g.nargs; ++k) *arg[k] = a[k];
+      if (g.shape == "Write" && i == 0) r.data.assign(6, 0xCC);
+      want.push_back(r);
     }
-    if (row->shape == Listed::Read) {
-      EXPECT_EQ(std::min(6, 4 * row->ncmds), len);
-      EXPECT_EQ(row->cmds[0], be::get16(buf));
+    expectRequests(want);
+    if (g.shape == "Read") {
+      EXPECT_EQ(std::min<size_t>(6, 4 * g.cmds.size()), size_t(len));
+      EXPECT_EQ(g.cmds[0], be::get16(buf));
       EXPECT_EQ(0xCC, buf[6]);
-    }
-    if (row->shape == Listed::Write) {
-      EXPECT_EQ(6u, q[0].data.size());
     }
   }
 }

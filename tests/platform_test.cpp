@@ -13,6 +13,7 @@
 #include <future>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "platform/platform.h"
@@ -62,20 +63,12 @@ TEST(PlatformTime, TickNeverGoesBackwardsAndCountsMilliseconds) {
 }
 
 TEST(PlatformTime, LocalTimeFieldsAreInRange) {
-  LocalTime t = local_time();
-  EXPECT_GE(t.year, 2000);
-  EXPECT_GE(t.month, 1);
-  EXPECT_LE(t.month, 12);
-  EXPECT_GE(t.day, 1);
-  EXPECT_LE(t.day, 31);
-  EXPECT_GE(t.hour, 0);
-  EXPECT_LE(t.hour, 23);
-  EXPECT_GE(t.minute, 0);
-  EXPECT_LE(t.minute, 59);
-  EXPECT_GE(t.second, 0);
-  EXPECT_LE(t.second, 60);
-  EXPECT_GE(t.millis, 0);
-  EXPECT_LE(t.millis, 999);
+  const LocalTime t = local_time();
+  const std::tuple<const char*, int, int, int> fields[] = {
+      {"year", t.year, 2000, 9999}, {"month", t.month, 1, 12},    {"day", t.day, 1, 31},
+      {"hour", t.hour, 0, 23},      {"minute", t.minute, 0, 59}, {"second", t.second, 0, 60},
+      {"millis", t.millis, 0, 999}};
+  for (auto [name, v, lo, hi] : fields) EXPECT_TRUE(v >= lo && v <= hi) << name << " " << v;
 }
 
 // Handles are owned by thread identifiers, and the log prints the process's.

@@ -83,28 +83,59 @@ TEST(Semem, AtMost32WindowsAndDefaultsWithoutAFile) {
   EXPECT_EQ(0x8000u, d[5].length);
 }
 
-class SememCalls : public FakeTest {};
-
-TEST_F(SememCalls, WindowTestsBeforeSending) {
+// Without a window file the built-in windows apply; the window tests come
+// before anything is sent.
+void defaultWindows(Handle&) {
   oz::plat::set_env("OZLIB_SYSDIR", "/nonexistent-ozlib");
   pmcio::semem_reload();
-  uint16_t h = open();
-  uint16_t buf[8];
-  EXPECT_EQ(EW_SIZE, pmc_rdpmcsemem(h, 1, 0x50FFFE, 2, buf));
-  EXPECT_EQ(EW_RANGE, pmc_rdpmcsemem(h, 1, 0x50FFFF, 1, buf));
-  EXPECT_EQ(EW_KIND, pmc_rdpmcsemem(h, 3, 0x500000, 1, buf));
-  EXPECT_EQ(EW_RANGE, pmc_wrpmcsemem(h, 0, 0x4FFFFF, 1, buf));
-  EXPECT_TRUE(sent().empty());
-  fake.reply(1, 39, sim::RbReply().u16(0x1234).u16(0x5678));
-  ASSERT_EQ(EW_SUCCESS, pmc_rdpmcsemem(h, 1, 0x50FFFC, 2, buf));
-  EXPECT_EQ(0x1234, buf[0]);
-  EXPECT_EQ(0x5678, buf[1]);
-  auto q = sent();
-  ASSERT_EQ(1u, q.size());
-  EXPECT_EQ(1, q[0].cls);
-  EXPECT_EQ((std::vector<int32_t>{1, 0x50FFFC, 1, 2}),
-            (std::vector<int32_t>{q[0].a1, q[0].a2, q[0].a3, q[0].a4}));
 }
+std::vector<uint8_t> counted(size_t words, uint16_t from = 0) {
+  std::vector<uint8_t> b;
+  for (size_t i = 0; i < words; ++i) b.push_back(uint8_t(from + i)), b.push_back(uint8_t((from + i) >> 8));
+  return b;
+}
+
+const Row kMemoryRows[] = {
+    {"WindowOverrun", {}, OZ_DO(pmc_rdpmcsemem(h, 1, 0x50FFFE, 2, a.outs<uint16_t>(8))), EW_SIZE, {}, {}, {},
+     defaultWindows},
+    {"WindowStraddled", {}, OZ_DO(pmc_rdpmcsemem(h, 1, 0x50FFFF, 1, a.outs<uint16_t>(8))), EW_RANGE, {}, {}, {},
+     defaultWindows},
+    {"WindowType", {}, OZ_DO(pmc_rdpmcsemem(h, 3, 0x500000, 1, a.outs<uint16_t>(8))), EW_KIND, {}, {}, {},
+     defaultWindows},
+    {"NoWindow", {}, OZ_DO(pmc_wrpmcsemem(h, 0, 0x4FFFFF, 1, a.outs<uint16_t>(8))), EW_RANGE, {}, {}, {},
+     defaultWindows},
+    {"InWindow", {{39, sim::RbReply().u16(0x1234).u16(0x5678)}},
+     OZ_DO(pmc_rdpmcsemem(h, 1, 0x50FFFC, 2, a.outs<uint16_t>(8))), 0,
+     {{39, 1, 0x50FFFC, 1, 2}}, {at(0, uint16_t(0x1234)), at(2, uint16_t(0x5678))}, {}, defaultWindows},
+    // Items of 1, 2 or 4 bytes: 1432 bytes a read, 1420 a write.
+    {"MemoryReadSplits", {{39, [](const sim::RbRequest& q) {
+                            sim::RbReply r;
+                            for (int i = 0; i < q.a4; ++i) r.u16(uint16_t(i));
+                            return r;
+                          }}},
+     OZ_DO(pmc_rdpmcmem(h, 1, 0x1000, 1000, a.outs<uint16_t>(1001))), 0,
+     {{39, 1, 0x1000, 1, 716}, {39, 1, 0x1000 + 1432, 1, 284}},
+     [] {
+       auto b = counted(716);
+       auto c = counted(284);
+       b.insert(b.end(), c.begin(), c.end());
+       return std::vector<At>{at(0, b)};
+     }()},
+    {"MemoryWriteSplits", {{40, sim::RbReply()}}, OZ_DO(pmc_wrpmcmem(h, 2, 0x2000, 400, counted(800).data())), 0,
+     [] {
+       std::vector<uint8_t> wire;
+       const auto host = counted(800);
+       for (size_t i = 0; i < host.size(); i += 4) wire.insert(wire.end(),
+                                                               {host[i + 3], host[i + 2], host[i + 1], host[i]});
+       return std::vector<Req>{{40, 1, 0x2000, 2, 0, std::vector<uint8_t>(wire.begin(), wire.begin() + 1420)},
+                               {40, 1, 0x2000 + 1420, 2, 0, std::vector<uint8_t>(wire.begin() + 1420, wire.end())}};
+     }()},
+    {"MemoryType", {}, OZ_DO(pmc_rdpmcmem(h, 3, 0, 1, a.outs<uint16_t>(1))), EW_KIND, {}},
+    {"MemoryCountZero", {}, OZ_DO(pmc_rdpmcmem(h, 0, 0, 0, a.outs<uint16_t>(1))), EW_SIZE, {}},
+};
+OZ_ROWS(Memory, kMemoryRows);
+
+class SememCalls : public FakeTest {};
 
 TEST_F(SememCalls, EmptyFileMeansNoWindow) {
   const std::string dir = scratch("semem-empty");
@@ -117,36 +148,6 @@ TEST_F(SememCalls, EmptyFileMeansNoWindow) {
   uint16_t h = open();
   uint8_t b;
   EXPECT_EQ(EW_RANGE, pmc_rdpmcsemem(h, 0, 0x500000, 1, &b));
-}
-
-TEST_F(SememCalls, MemoryCallsSplitByItemSize) {
-  uint16_t h = open();
-  fake.on(1, 39, [](const sim::RbRequest& q) {
-    sim::RbReply r;
-    for (int i = 0; i < q.a4; ++i) r.u16(uint16_t(i));
-    return r;
-  });
-  fake.reply(1, 40, sim::RbReply());
-  std::vector<uint16_t> buf(1001, 0xEEEE);
-  ASSERT_EQ(EW_SUCCESS, pmc_rdpmcmem(h, 1, 0x1000, 1000, buf.data()));
-  auto q = sent();
-  ASSERT_EQ(2u, q.size());
-  EXPECT_EQ(716, q[0].a4);
-  EXPECT_EQ(0x1000 + 1432, q[1].a2);
-  EXPECT_EQ(284, q[1].a4);
-  EXPECT_EQ(283, buf[999]);
-  EXPECT_EQ(0xEEEE, buf[1000]);
-  fake.clear_received();
-  ASSERT_EQ(EW_SUCCESS, pmc_wrpmcmem(h, 2, 0x2000, 400, buf.data()));
-  q = sent();
-  ASSERT_EQ(2u, q.size());
-  EXPECT_EQ(1420u, q[0].data.size());
-  EXPECT_EQ(0x2000 + 1420, q[1].a2);
-  EXPECT_EQ(180u, q[1].data.size());
-  fake.clear_received();
-  EXPECT_EQ(EW_KIND, pmc_rdpmcmem(h, 3, 0, 1, buf.data()));
-  EXPECT_EQ(EW_SIZE, pmc_rdpmcmem(h, 0, 0, 0, buf.data()));
-  EXPECT_TRUE(sent().empty());
 }
 
 TEST(AlarmTexts, IniReplacesOnlyItsKeysAndCutsLongTexts) {

@@ -8,11 +8,7 @@
 namespace oz::test {
 namespace {
 
-struct PmcSim : ::testing::Test {
-  sim::Machine m;
-  uint16_t h = 0;
-  void SetUp() override { ASSERT_EQ(EW_SUCCESS, cnc_allclibhndl3("127.0.0.1", m.port(), 1, &h)); }
-};
+class PmcSim : public MachineTest {};
 
 TEST_F(PmcSim, RangeWrittenAsWordsReadsBackInEveryWidth) {
   std::vector<uint8_t> buf(8 + 4000);

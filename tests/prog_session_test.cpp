@@ -15,8 +15,7 @@ using sim::ReceivedPdu;
 using sim::RbReply;
 
 std::vector<uint8_t> errorBody(int16_t code, uint16_t detail, uint16_t sub) {
-  return {0, 0, uint8_t(code >> 8), uint8_t(code), uint8_t(detail >> 8), uint8_t(detail),
-          uint8_t(sub >> 8), uint8_t(sub)};
+  return sim::error_body(0, code, detail, sub);
 }
 
 class Session : public FakeTest {
@@ -56,6 +55,13 @@ class Session : public FakeTest {
     return pdus(type).size();
   }
   void push(uint8_t type, std::vector<uint8_t> body) { ASSERT_TRUE(fake.send_to(1, type, 4, body)); }
+  // One upload call for up to 256 bytes, at once.
+  int16_t pull(uint16_t h) {
+    len = 256;
+    return cnc_upload4(h, &len, buf);
+  }
+  char buf[256];
+  int32_t len = 0;
   uint32_t total = 0;
   std::vector<uint8_t> dnc_text = {'O', 'K', 0};
 };
@@ -81,28 +87,42 @@ struct TextRow {
   std::function<int16_t(uint16_t)> start;
   uint8_t pdu;
   uint16_t kind;
-  const char* text;
+  std::string text1, text2 = "";
 };
+void PrintTo(const TextRow& r, std::ostream* os) { *os << r.what; }
 
 class StartTexts : public Session, public ::testing::WithParamInterface<TextRow> {};
 
-TEST_P(StartTexts, KindAndFirstText) {
+// The whole 516-byte body: kind, path, then two 256-byte fields, each its
+// text, NUL-terminated, rest zero, whatever the stack held before the call.
+TEST_P(StartTexts, BodyIsKindPathAndTwoZeroFilledTexts) {
   const TextRow& r = GetParam();
   uint16_t h = open();
+  poison_stack(0xA5);
   ASSERT_EQ(EW_SUCCESS, r.start(h)) << r.what;
   auto s = pdus(r.pdu);
   ASSERT_EQ(1u, s.size());
-  EXPECT_EQ(r.kind, (s[0].body[0] << 8) | s[0].body[1]);
-  EXPECT_STREQ(r.text, reinterpret_cast<const char*>(s[0].body.data() + 4));
+  std::vector<uint8_t> want(516, 0);
+  want[0] = uint8_t(r.kind >> 8);
+  want[1] = uint8_t(r.kind);
+  want[3] = 1;   // the handle's path
+  std::copy(r.text1.begin(), r.text1.end(), want.begin() + 4);
+  std::copy(r.text2.begin(), r.text2.end(), want.begin() + 260);
+  EXPECT_EQ(want, s[0].body);
 }
 
 INSTANTIATE_TEST_SUITE_P(All, StartTexts, ::testing::Values(
+    TextRow{"upstart3", [](uint16_t h) { return cnc_upstart3(h, 0, 12, 34); }, 21, 0, "O12-O34"},
+    TextRow{"upstart3f", [](uint16_t h) { return cnc_upstart3_f(h, 3, "A", "SECOND"); }, 21, 3, "A", "SECOND"},
+    TextRow{"upstart3flong", [](uint16_t h) { return cnc_upstart3_f(h, 3, std::string(300, 'L').c_str(), nullptr); },
+            21, 3, std::string(255, 'L')},
     TextRow{"upstart4", [](uint16_t h) { return cnc_upstart4(h, 5, "PRG"); }, 21, 5, "N:PRG"},
     TextRow{"upstart4null", [](uint16_t h) { return cnc_upstart4(h, 5, nullptr); }, 21, 5, "N:"},
     TextRow{"upstarto8", [](uint16_t h) { return cnc_upstarto8(h, 77); }, 21, 0, "O77-O77"},
     TextRow{"upstart", [](uint16_t h) { return cnc_upstart(h, -3); }, 21, 0, "O-3-O-3"},
     TextRow{"fileread", [](uint16_t h) { return cnc_fileread_start(h, 12, "F"); }, 21, 0x8009, "12:F"},
     TextRow{"dwnstart3", [](uint16_t h) { return cnc_dwnstart3(h, 3); }, 17, 3, ""},
+    TextRow{"dwnstart3f", [](uint16_t h) { return cnc_dwnstart3_f(h, 3, "D1", "D2"); }, 17, 3, "D1", "D2"},
     TextRow{"dwnstart", [](uint16_t h) { return cnc_dwnstart(h); }, 17, 0, ""},
     TextRow{"dwnstart4", [](uint16_t h) { return cnc_dwnstart4(h, 1, "X"); }, 17, 1, "N:X"},
     TextRow{"vrfstart", [](uint16_t h) { return cnc_vrfstart(h); }, 17, 0x8000, ""},
@@ -123,8 +143,7 @@ TEST_F(Session, SdelReleasesProtectionWithoutASession) {
   fake.reply(1, 213, RbReply());
   ASSERT_EQ(EW_SUCCESS, cnc_upstart3_f(h, int16_t(0x800A), "SDEL:", nullptr));
   EXPECT_TRUE(pdus(21).empty());
-  ASSERT_EQ(1u, sent().size());
-  EXPECT_EQ(213, sent()[0].cmd);
+  expectRequests({{213}});
   EXPECT_FALSE(rec(h).hold.held());
   EXPECT_FALSE(rec(h).has(kUploadOpen));
 }
@@ -210,8 +229,7 @@ TEST_F(Session, UploadErrorPduFinishesTheSession) {
   uint16_t h = open();
   ASSERT_EQ(EW_SUCCESS, cnc_upstart3(h, 0, 1, 1));
   push(24, errorBody(7, 3, 2));
-  char buf[256];
-  int32_t len = 256;
+  len = 256;
   EXPECT_EQ(7, upload(h, &len, buf));
   EXPECT_TRUE(rec(h).has(kUploadFinished));
   len = 256;
@@ -225,8 +243,7 @@ TEST_F(Session, UnexpectedPacketCancelsAnUpload) {
   ASSERT_EQ(EW_SUCCESS, cnc_upstart3(h, 0, 1, 1));
   LogTail log;
   push(26, {1, 2});
-  char buf[256];
-  int32_t len = 256;
+  len = 256;
   EXPECT_EQ(EW_CANCELLED, upload(h, &len, buf));
   EXPECT_TRUE(log.any("): unexpected packet, type = 26 dir = 4"));
   EXPECT_EQ(EW_SUCCESS, cnc_upend4(h));
@@ -235,8 +252,7 @@ TEST_F(Session, UnexpectedPacketCancelsAnUpload) {
 TEST_F(Session, CallsWithoutAStartAnswerUnavailable) {
   uint16_t h = open();
   LogTail log;
-  char buf[256];
-  int32_t len = 256;
+  len = 256;
   EXPECT_EQ(EW_UNAVAILABLE, cnc_upload4(h, &len, buf));
   EXPECT_EQ(EW_UNAVAILABLE, cnc_upend3(h));
   EXPECT_EQ(EW_UNAVAILABLE, cnc_download4(h, &len, buf));
@@ -330,24 +346,18 @@ TEST_F(Session, DownloadErrorPduStopsTheSession) {
 TEST_F(Session, BufferWaitTimesOutAfterTheHandlesTimeout) {
   uint16_t h = open(10);
   ASSERT_EQ(EW_SUCCESS, cnc_upstart3(h, 0, 1, 1));
-  char buf[256];
-  int32_t len = 256;
-  ASSERT_EQ(EW_BUFFER, cnc_upload4(h, &len, buf));
+  ASSERT_EQ(EW_BUFFER, pull(h));
   EXPECT_EQ(0, len);
   const uint32_t first = rec(h).last_xfer_tick;
   EXPECT_NE(0u, first);
-  len = 256;
-  len = 256;
-  ASSERT_EQ(EW_BUFFER, cnc_upload4(h, &len, buf));
+  ASSERT_EQ(EW_BUFFER, pull(h));
   EXPECT_EQ(first, rec(h).last_xfer_tick);   // measured from the first empty call
   // Ten whole seconds are still within the limit; eleven are past it.
   rec(h).last_xfer_tick = plat::tick_ms() - 10500;
-  len = 256;
-  ASSERT_EQ(EW_BUFFER, cnc_upload4(h, &len, buf));
+  ASSERT_EQ(EW_BUFFER, pull(h));
   rec(h).last_xfer_tick = plat::tick_ms() - 11500;
-  len = 256;
   LogTail log;
-  EXPECT_EQ(EW_CIRCUIT, cnc_upload4(h, &len, buf));
+  EXPECT_EQ(EW_CIRCUIT, pull(h));
   EXPECT_EQ(9, detail(h).detail);
   EXPECT_TRUE(rec(h).has(kBroken));
   EXPECT_FALSE(rec(h).hold.held());
@@ -359,12 +369,9 @@ TEST_F(Session, BufferWaitTimesOutAfterTheHandlesTimeout) {
 TEST_F(Session, NoTimeoutMeansBufferForEver) {
   uint16_t h = open(0);
   ASSERT_EQ(EW_SUCCESS, cnc_upstart3(h, 0, 1, 1));
-  char buf[256];
-  int32_t len = 256;
-  ASSERT_EQ(EW_BUFFER, cnc_upload4(h, &len, buf));
+  ASSERT_EQ(EW_BUFFER, pull(h));
   rec(h).last_xfer_tick = plat::tick_ms() - 100000;
-  len = 256;
-  EXPECT_EQ(EW_BUFFER, cnc_upload4(h, &len, buf));
+  EXPECT_EQ(EW_BUFFER, pull(h));
   ASSERT_EQ(EW_SUCCESS, cnc_upend4(h));
 }
 

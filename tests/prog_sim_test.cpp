@@ -9,12 +9,8 @@
 namespace oz::test {
 namespace {
 
-class ProgSim : public ::testing::Test {
+class ProgSim : public MachineTest {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(EW_SUCCESS, cnc_allclibhndl3("127.0.0.1", m.port(), 5, &h));
-  }
-  void TearDown() override { cnc_freelibhndl(h); }
 
   std::vector<prgdir2_t> list() {
     std::vector<prgdir2_t> out(50);
@@ -53,8 +49,6 @@ class ProgSim : public ::testing::Test {
     *end_result = cnc_upend4(h);
     return got;
   }
-  sim::Machine m;
-  uint16_t h = 0;
 };
 
 TEST_F(ProgSim, DirectoryListsTheStore) {

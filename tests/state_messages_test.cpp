@@ -1,391 +1,231 @@
 // Alarms, operator messages and modal data against the fake controller.
-#include <cstring>
-
 #include "tests/support.h"
 
 namespace oz::test {
 namespace {
 
 using sim::RbReply;
+using sim::RbRequest;
 
-// Alarm records with a text area of `text` bytes: w0 = 100 + i, w1 = i, w2 = 200 + i.
+std::string padded(std::string t, size_t n, char c) {
+  t.resize(n, c);
+  return t;
+}
+std::vector<At> join(std::initializer_list<std::vector<At>> parts) {
+  std::vector<At> out;
+  for (auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+// Alarm records with a text area of `text` bytes: w0 = 100 + i, w1 = i,
+// w2 = 200 + i, length 5, "ALARMi" padded with dots.
 RbReply alarms(int n, int text = 32, int16_t result = 0) {
   RbReply r;
   r.result = result;
-  for (int i = 0; i < n; ++i) {
-    r.i32(100 + i).i32(i).i32(200 + i).i32(5);
-    std::string t = "ALARM" + std::to_string(i);
-    t.resize(size_t(text), '.');
-    r.text(t, size_t(text));
-  }
+  for (int i = 0; i < n; ++i)
+    r.i32(100 + i).i32(i).i32(200 + i).i32(5).text(padded("ALARM" + std::to_string(i), size_t(text), '.'),
+                                                   size_t(text));
   return r;
 }
-
-class Messages : public FakeTest {};
-
-TEST_F(Messages, AlarmStatusWord) {
-  uint16_t h = open();
-  fake.reply(1, 26, RbReply().i32(0x00028001));
-  alarm_t a;
-  sentinel(a);
-  ASSERT_EQ(EW_SUCCESS, cnc_alarm(h, &a));
-  EXPECT_EQ(int16_t(0x8001), a.data);
-  EXPECT_EQ(int32_t(0xEEEEEEEE), a.reserved);
-  EXPECT_EQ(int16_t(0xEEEE), a.pad);
-  int32_t w = 0;
-  ASSERT_EQ(EW_SUCCESS, cnc_alarm2(h, &w));
-  EXPECT_EQ(0x00028001, w);
-  fake.reply(1, 135, RbReply());
-  ASSERT_EQ(EW_SUCCESS, cnc_clralm(h, 3));
-  EXPECT_EQ(3, sent().back().a1);
+// cnc_rdalminfo entries of `size` bytes: w2, w0 (wide: w2 takes 4 bytes), then length and text.
+std::vector<At> alminfo(int n, size_t size, bool wide, size_t text) {
+  std::vector<At> v;
+  const size_t w0 = wide ? 4 : 2;
+  for (int i = 0; i < n; ++i) {
+    const size_t b = size * size_t(i);
+    v.push_back(wide ? at(b, 200 + i) : at(b, int16_t(200 + i)));
+    v.push_back(at(b + w0, int16_t(100 + i)));
+    if (text) v.push_back(at(b + w0 + 2, int16_t(5))),
+        v.push_back(at(b + w0 + 4, padded("ALARM" + std::to_string(i), text, '.').c_str()));
+  }
+  return v;
 }
-
-TEST_F(Messages, AlarmInfoShortFormWithPendingAlarms) {
-  uint16_t h = open();
-  fake.reply(1, 35, alarms(10, 32, 2));
-  uint8_t buf[42];
-  sentinel(buf);
-  EXPECT_EQ(EW_SIZE, cnc_rdalminfo(h, 0, 1, 42, buf));
-  auto q = sent();
-  ASSERT_EQ(1u, q.size());
-  EXPECT_EQ((std::array<int, 4>{1, 10, 0, 32}), (std::array<int, 4>{q[0].a1, q[0].a2, q[0].a3, q[0].a4}));
-  alminfo_short_t e[10];
-  std::memcpy(e, buf, 40);
-  EXPECT_EQ(200, e[0].w2);
-  EXPECT_EQ(100, e[0].w0);
-  EXPECT_EQ(209, e[9].w2);
-  int16_t mark;
-  std::memcpy(&mark, buf + 40, 2);
-  EXPECT_EQ(-1, mark);
-}
-
-TEST_F(Messages, AlarmInfoPendingWithFullCapacitySucceeds) {
-  uint16_t h = open();
-  fake.reply(1, 35, alarms(2, 32, 2));
-  std::vector<uint8_t> buf(2 + 38 * 29, 0xEE);
-  ASSERT_EQ(EW_SUCCESS, cnc_rdalminfo(h, 1, 1, int16_t(buf.size()), buf.data()));
-  EXPECT_EQ(29, sent()[0].a2);
-  alminfo_short_msg_t e;
-  std::memcpy(&e, buf.data() + 38, sizeof e);
-  EXPECT_EQ(201, e.w2);
-  EXPECT_EQ(101, e.w0);
-  EXPECT_EQ(5, e.msg_len);
-  EXPECT_EQ(0, std::memcmp(e.msg, "ALARM1....", 10));
-  EXPECT_EQ(0xFF, buf[76]);
-  EXPECT_EQ(0xEE, buf[78]);
-}
-
-TEST_F(Messages, AlarmInfoLongFormAndItsEndMarkBound) {
-  sim::FakeConfig cfg = sim::FakeConfig::standard();
-  cfg.max_axes = 20;   // axes delivered: 20
-  cfg.paths[0].axes(3);
-  sim::FakeController wide(cfg);
-  uint16_t h = 0;
-  ASSERT_EQ(EW_SUCCESS, cnc_allclibhndl3("127.0.0.1", wide.port(), 1, &h));
-  wide.reply(1, 35, alarms(3));
-  uint8_t buf[2 + 40 * 3];
-  sentinel(buf);
-  ASSERT_EQ(EW_SUCCESS, cnc_rdalminfo(h, 1, 0, sizeof buf, buf));
-  alminfo_long_msg_t e;
-  std::memcpy(&e, buf + 40, sizeof e);
-  EXPECT_EQ(201, e.w2);
-  EXPECT_EQ(101, e.w0);
-  EXPECT_EQ(5, e.msg_len);
-  // A four-byte end mark does not fit in the two bytes left: none is written.
-  EXPECT_TRUE(untouched(buf, 120, sizeof buf));
-  uint8_t small[2 + 8];
-  sentinel(small);
-  ASSERT_EQ(EW_SUCCESS, cnc_rdalminfo(h, 0, 0, sizeof small, small));
-  alminfo_long_t l;
-  std::memcpy(&l, small, 8);
-  EXPECT_EQ(200, l.w2);
-  EXPECT_EQ(100, l.w0);
-  EXPECT_EQ(int16_t(0xEEEE), l.reserved);
-}
-
-TEST_F(Messages, AlarmInfoLengthTestsSendNothing) {
-  uint16_t h = open();
-  uint8_t buf[64];
-  EXPECT_EQ(EW_SIZE, cnc_rdalminfo(h, 0, 0, 2, buf));
-  EXPECT_EQ(EW_SIZE, cnc_rdalminfo(h, 0, 0, 5, buf));
-  EXPECT_EQ(EW_SIZE, cnc_rdalminfo(h, 1, 0, 39, buf));
-  EXPECT_TRUE(sent().empty());
-}
-
-TEST_F(Messages, AlarmMessagesLowerTheCountBeforeSending) {
-  uint16_t h = open();
-  int16_t seen = 0;
-  int16_t count = 100;
-  fake.on(1, 35, [&](const sim::RbRequest& q) {
-    seen = count;
-    return q.a4 == 64 ? alarms(2, 64, 2) : alarms(3, 32);
-  });
-  almmsg_t m[29];
-  sentinel(m);
-  ASSERT_EQ(EW_SUCCESS, cnc_rdalmmsg(h, 1, &count, m));
-  EXPECT_EQ(29, seen);
-  EXPECT_EQ(3, count);
-  auto q = sent();
-  EXPECT_EQ((std::array<int, 4>{1, 29, 2, 32}), (std::array<int, 4>{q[0].a1, q[0].a2, q[0].a3, q[0].a4}));
-  EXPECT_EQ(102, m[2].w0);
-  EXPECT_EQ(2, m[2].w1);
-  EXPECT_EQ(202, m[2].w2);
-  EXPECT_EQ(0, m[2].zero);
-  EXPECT_EQ(5, m[2].msg_len);
-  EXPECT_EQ(0, std::memcmp(m[2].msg, "ALARM2", 6));
-  EXPECT_TRUE(untouched(&m[3], 0, sizeof m[3]));
-  almmsg2_t m2[17];
-  count = 20;
-  ASSERT_EQ(EW_SUCCESS, cnc_rdalmmsg2(h, 1, &count, m2));   // result 2 cleared
-  EXPECT_EQ(17, seen);
-  EXPECT_EQ(2, count);
-  EXPECT_EQ('.', m2[1].msg[63]);
-  count = 0;
-  EXPECT_EQ(EW_SIZE, cnc_rdalmmsg(h, 1, &count, m));
-  EXPECT_EQ(2u, sent().size());
-}
-
-TEST_F(Messages, AlarmMessagesNeverPassTheCount) {
-  uint16_t h = open();
-  fake.reply(1, 35, alarms(5));
-  almmsg_t m[3];
-  sentinel(m);
-  int16_t count = 2;
-  ASSERT_EQ(EW_SUCCESS, cnc_rdalmmsg(h, 0, &count, m));
-  EXPECT_EQ(2, count);
-  EXPECT_TRUE(untouched(&m[2], 0, sizeof m[2]));
+// cnc_rdalmmsg records: w0, w1, w2, a zero word, the length and the text.
+std::vector<At> almmsgs(int n, size_t size, size_t text) {
+  std::vector<At> v;
+  for (int i = 0; i < n; ++i) {
+    const size_t b = size * size_t(i);
+    v.insert(v.end(), {at(b, 100 + i), at(b + 4, int16_t(i)), at(b + 6, int16_t(200 + i)), at(b + 8, int16_t(0)),
+                       at(b + 10, int16_t(5)), at(b + 12, padded("ALARM" + std::to_string(i), text, '.').c_str())});
+  }
+  return v;
 }
 
 RbReply opmsgs(int n, int32_t first_number = 2000, int32_t type = 0) {
   RbReply r;
-  for (int i = 0; i < n; ++i) {
-    r.i32(first_number + i).i32(type).i32(4);
-    std::string t = "MSG" + std::to_string(i);
-    t.resize(256, 'm');
-    r.text(t, 256);
-  }
+  for (int i = 0; i < n; ++i) r.i32(first_number + i).i32(type).i32(4).text(padded("MSG" + std::to_string(i), 256,
+                                                                                   'm'), 256);
   return r;
 }
-
-TEST_F(Messages, OpmsgThreeFetchesInBatchesOfFive) {
-  uint16_t h = open();
-  fake.on(1, 208, [](const sim::RbRequest& q) { return opmsgs(q.a3, 2000 + q.a1); });
-  opmsg_t m[12];
-  int16_t count = 12;
-  ASSERT_EQ(EW_SUCCESS, cnc_rdopmsg3(h, 1, &count, m));
-  EXPECT_EQ(12, count);
-  auto q = sent();
-  ASSERT_EQ(3u, q.size());
-  const int a1[] = {0, 5, 10}, a3[] = {5, 5, 2};
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(a1[i], q[i].a1);
-    EXPECT_EQ(1, q[i].a2);
-    EXPECT_EQ(a3[i], q[i].a3);
-  }
-  EXPECT_EQ(2011, m[11].datano);
-  EXPECT_EQ(4, m[11].char_num);
-  EXPECT_EQ(0, std::memcmp(m[11].data, "MSG1mm", 6));
-  EXPECT_EQ('m', m[11].data[255]);
-}
-
-TEST_F(Messages, OpmsgThreeStopsWhenTheControllerRunsOut) {
-  uint16_t h = open();
-  fake.on(1, 208, [](const sim::RbRequest& q) { return q.a1 == 0 ? opmsgs(5) : RbReply::fail(5); });
-  opmsg_t m[12];
-  int16_t count = 12;
-  ASSERT_EQ(EW_SUCCESS, cnc_rdopmsg3(h, 0, &count, m));
-  EXPECT_EQ(5, count);
-  fake.on(1, 208, [](const sim::RbRequest&) { return RbReply::fail(5); });
-  count = 3;
-  EXPECT_EQ(EW_VALUE, cnc_rdopmsg3(h, 0, &count, m));
-  // More messages than the count has room for.
-  fake.on(1, 208, [](const sim::RbRequest&) { return opmsgs(4); });
-  count = 3;
-  EXPECT_EQ(EW_SIZE, cnc_rdopmsg3(h, 0, &count, m));
-}
-
-TEST_F(Messages, OpmsgReadsTheFirstRecordAndWantsTypeZero) {
-  uint16_t h = open();
-  fake.reply(1, 52, opmsgs(2, 2005));
-  opmsg_t m[2];
-  sentinel(m);
-  ASSERT_EQ(EW_SUCCESS, cnc_rdopmsg(h, 0, sizeof(opmsg_t), m));
-  EXPECT_EQ(2005, m[0].datano);
-  EXPECT_TRUE(untouched(&m[1], 0, sizeof m[1]));
-  EXPECT_EQ(EW_SIZE, cnc_rdopmsg(h, 0, 261, m));
-  EXPECT_EQ(EW_KIND, cnc_rdopmsg(h, 1, 262, m));
-  EXPECT_EQ(1u, sent().size());
-}
-
-TEST_F(Messages, Opmsg2MapsNumbersAndChecksTheLength) {
-  uint16_t h = open();
+RbReply twoOpmsgs() {
   RbReply r = opmsgs(1, 1500);
-  RbReply second = opmsgs(1, 2050);
-  r.data.insert(r.data.end(), second.data.begin(), second.data.end());
-  fake.reply(1, 52, r);
-  opmsg2_t m[3];
-  sentinel(m);
-  EXPECT_EQ(EW_SIZE, cnc_rdopmsg2(h, -1, 139, m));
-  EXPECT_TRUE(untouched(m, 0, sizeof m));
-  ASSERT_EQ(EW_SUCCESS, cnc_rdopmsg2(h, -1, 140, m));
-  EXPECT_EQ(0, m[0].datano);
-  EXPECT_EQ(2050, m[1].datano);
-  EXPECT_EQ('m', m[1].data[63]);
-  EXPECT_TRUE(untouched(&m[2], 0, sizeof m[2]));
-  EXPECT_EQ(-1, sent()[0].a1);
+  r.bytes(opmsgs(1, 2050).data);
+  return r;
+}
+// Number, type and character count as words, then `text` bytes of "MSGi" and m's.
+std::vector<At> opmsg(size_t b, int16_t number, int16_t type, int i, size_t text) {
+  return {at(b, number), at(b + 2, type), at(b + 4, int16_t(4)),
+          at(b + 6, padded("MSG" + std::to_string(i), text, 'm').c_str())};
 }
 
-TEST_F(Messages, LineOpmsgIsCutToTheStructure) {
-  uint16_t h = open();
-  RbReply r;
-  r.data.assign(600, 'L');
-  fake.reply(1, 227, r);
-  lnopmsg_t m[2];
-  sentinel(m);
-  ASSERT_EQ(EW_SUCCESS, cnc_rdlnopmsg(h, m));
-  EXPECT_EQ('L', m[0].data[511]);
-  EXPECT_TRUE(untouched(&m[1], 0, sizeof m[1]));
-}
+const Row kRows[] = {
+    {"Alarm", {{26, RbReply().i32(0x00028001)}}, OZ_DO(cnc_alarm(h, a.out<alarm_t>())), 0, {{26}},
+     {at(4, int16_t(0x8001))}},
+    {"Alarm2", {{26, RbReply().i32(0x00028001)}}, OZ_DO(cnc_alarm2(h, a.out<int32_t>())), 0, {{26}},
+     {at(0, 0x00028001)}},
+    {"ClearAlarm", {{135, RbReply()}}, OZ_DO(cnc_clralm(h, 3)), 0, {{135, 3}}},
+    // Ten short entries fit and more are pending: the end mark, then EW_SIZE.
+    {"AlarmInfoShortPending", {{35, alarms(10, 32, 2)}}, OZ_DO(cnc_rdalminfo(h, 0, 1, 42, a.out<uint8_t>(42))), EW_SIZE,
+     {{35, 1, 10, 0, 32}}, join({alminfo(10, 4, false, 0), {at(40, int16_t(-1))}})},
+    // With room for all 29, pending alarms are no error.
+    {"AlarmInfoPendingFullCapacity", {{35, alarms(2, 32, 2)}},
+     OZ_DO(cnc_rdalminfo(h, 1, 1, 2 + 38 * 29, a.out<uint8_t>(2 + 38 * 29))),
+     0, {{35, 1, 29, 1, 32}}, join({alminfo(2, 38, false, 32), {at(76, int16_t(-1))}})},
+    {"AlarmInfoLengthTwo", {}, OZ_DO(cnc_rdalminfo(h, 0, 0, 2, a.out<uint8_t>(2))), EW_SIZE, {}},
+    {"AlarmInfoNoRoomForAnEntry", {}, OZ_DO(cnc_rdalminfo(h, 0, 0, 5, a.out<uint8_t>(5))), EW_SIZE, {}},
+    {"AlarmInfoNoRoomForATextEntry", {}, OZ_DO(cnc_rdalminfo(h, 1, 0, 39, a.out<uint8_t>(39))), EW_SIZE, {}},
+    // The count goes down to 29 (32-byte texts) or 17 (64-byte) before sending.
+    {"AlarmMessages", {{35, alarms(3)}}, OZ_DO(cnc_rdalmmsg(h, 1, a.inout<int16_t>(100), a.outs<almmsg_t>(29))),
+     0, {{35, 1, 29, 2, 32}}, almmsgs(3, sizeof(almmsg_t), 32), 3},
+    {"AlarmMessages2ResultTwoCleared", {{35, alarms(2, 64, 2)}},
+     OZ_DO(cnc_rdalmmsg2(h, 1, a.inout<int16_t>(20), a.outs<almmsg2_t>(17))), 0, {{35, 1, 17, 2, 64}},
+     almmsgs(2, sizeof(almmsg2_t), 64), 2},
+    {"AlarmMessagesNeverPassTheCount", {{35, alarms(5)}},
+     OZ_DO(cnc_rdalmmsg(h, 0, a.inout<int16_t>(2), a.outs<almmsg_t>(3))),
+     0, {{35, 0, 2, 2, 32}}, almmsgs(2, sizeof(almmsg_t), 32), 2},
+    {"AlarmMessagesCountZero", {}, OZ_DO(cnc_rdalmmsg(h, 1, a.inout<int16_t>(0), a.out<almmsg_t>())), EW_SIZE, {}, {},
+     0},
 
-class PackedMessages : public FakeTest {
- protected:
-  PackedMessages() : FakeTest(cfg()) {}
-  static sim::FakeConfig cfg() {
-    auto c = sim::FakeConfig::standard(2);
-    c.kind = 2;
-    return c;
-  }
+    {"OpmsgFirstRecord", {{52, opmsgs(2, 2005)}}, OZ_DO(cnc_rdopmsg(h, 0, sizeof(opmsg_t), a.outs<opmsg_t>(2))), 0,
+     {{52}}, opmsg(0, 2005, 0, 0, 256)},
+    {"OpmsgLengthBelowOneRecord", {}, OZ_DO(cnc_rdopmsg(h, 0, 261, a.out<opmsg_t>())), EW_SIZE, {}},
+    {"OpmsgWantsTypeZero", {}, OZ_DO(cnc_rdopmsg(h, 1, 262, a.out<opmsg_t>())), EW_KIND, {}},
+    // Numbers outside 2000..2099 read as 0; the length test needs the reply.
+    {"Opmsg2MapsNumbers", {{52, twoOpmsgs()}}, OZ_DO(cnc_rdopmsg2(h, -1, 140, a.outs<opmsg2_t>(3))), 0,
+     {{52, -1}}, join({opmsg(0, 0, 0, 0, 64), opmsg(70, 2050, 0, 0, 64)})},
+    {"Opmsg2LengthAfterTheReply", {{52, twoOpmsgs()}}, OZ_DO(cnc_rdopmsg2(h, -1, 139, a.outs<opmsg2_t>(3))),
+     EW_SIZE, {{52, -1}}},
+    {"LineOpmsgCutToTheStructure", {{227, RbReply().bytes(std::vector<uint8_t>(600, 'L'))}},
+     OZ_DO(cnc_rdlnopmsg(h, a.outs<lnopmsg_t>(2))), 0, {{227}}, {at(0, std::vector<uint8_t>(512, 'L'))}},
+    // Batches of five.
+    {"Opmsg3InBatchesOfFive", {{208, [](const RbRequest& q) { return opmsgs(q.a3, 2000 + q.a1); }}},
+     OZ_DO(cnc_rdopmsg3(h, 1, a.inout<int16_t>(12), a.outs<opmsg_t>(12))), 0,
+     {{208, 0, 1, 5}, {208, 5, 1, 5}, {208, 10, 1, 2}}, join({{anyAt(0, 262 * 11)}, opmsg(262 * 11, 2011, 0, 1, 256)}),
+     12},
+    {"Opmsg3StopsWhenTheControllerRunsOut",
+     {{208, [](const RbRequest& q) { return q.a1 == 0 ? opmsgs(5) : RbReply::fail(5); }}},
+     OZ_DO(cnc_rdopmsg3(h, 0, a.inout<int16_t>(12), a.outs<opmsg_t>(12))), 0,
+     {{208, 0, 0, 5}, {208, 5, 0, 5}}, {anyAt(0, 262 * 5)}, 5},
+    {"Opmsg3RefusedAtOnce", {{208, RbReply::fail(5)}},
+     OZ_DO(cnc_rdopmsg3(h, 0, a.inout<int16_t>(3), a.outs<opmsg_t>(3))),
+     EW_VALUE, {{208, 0, 0, 3}}},
+    {"Opmsg3MoreThanTheCount", {{208, opmsgs(4)}}, OZ_DO(cnc_rdopmsg3(h, 0, a.inout<int16_t>(3), a.outs<opmsg_t>(3))),
+     EW_SIZE, {{208, 0, 0, 3}}},
 };
+OZ_ROWS(Messages, kRows);
 
-TEST_F(PackedMessages, EntriesOf136BytesWithinTheLength) {
-  uint16_t h = open();
-  ASSERT_TRUE(rec(h).has(kDialectPacked));
-  fake.reply(1, 52, opmsgs(2, 2000, 4));
-  uint8_t buf[200];
-  sentinel(buf);
-  EXPECT_EQ(EW_SIZE, cnc_rdopmsg(h, -1, 577, buf));
-  EXPECT_TRUE(sent().empty());
-  ASSERT_EQ(EW_SUCCESS, cnc_rdopmsg(h, 4, 150, buf));
-  opmsg_packed_t e;
-  std::memcpy(&e, buf, sizeof e);
-  EXPECT_EQ(2000, e.datano);
-  EXPECT_EQ(4, e.type);
-  EXPECT_EQ('m', e.data[33]);
-  EXPECT_EQ(int8_t(0xEE), e.data[34]);   // type 4 keeps 34 bytes of text
-  EXPECT_EQ(2001, int16_t(buf[136] | buf[137] << 8));
-  EXPECT_TRUE(untouched(buf, 150, sizeof buf));
+// Alarm records in the long form when the controller delivers 17 axes or more.
+const Row kWideRows[] = {
+    // A four-byte end mark does not fit in the two bytes left: none is written.
+    {"AlarmInfoLongWithText", {{35, alarms(3)}}, OZ_DO(cnc_rdalminfo(h, 1, 0, 2 + 40 * 3, a.out<uint8_t>(2 + 40 * 3))),
+     0,
+     {{35, 0, 3, 1, 32}}, alminfo(3, 40, true, 32)},
+    {"AlarmInfoLong", {{35, alarms(3)}}, OZ_DO(cnc_rdalminfo(h, 0, 0, 10, a.out<uint8_t>(10))), 0, {{35, 0, 1, 0, 32}},
+     alminfo(1, 8, true, 0)},
+};
+sim::FakeConfig wide() {
+  auto c = sim::FakeConfig::standard();
+  c.max_axes = 20;
+  c.paths[0].axes(3);
+  return c;
 }
+OZ_ROWS(WideAlarms, kWideRows, wide());
+
+// Older packed-type controllers: 136-byte entries within the length.
+const Row kPackedRows[] = {
+    {"OpmsgAllNeedsRoomForFour", {}, OZ_DO(cnc_rdopmsg(h, -1, 577, a.out<uint8_t>(200))), EW_SIZE, {}},
+    // Type 4 keeps 34 bytes of text; the second entry is cut at the length.
+    {"OpmsgTypeFour", {{52, opmsgs(2, 2000, 4)}}, OZ_DO(cnc_rdopmsg(h, 4, 150, a.out<uint8_t>(200))), 0, {{52, 4}},
+     join({opmsg(0, 2000, 4, 0, 34),
+           {at(136, int16_t(2001)), at(138, int16_t(4)), at(140, int16_t(4)), at(142, "MSG1mmmm")}})},
+};
+sim::FakeConfig packed() {
+  auto c = sim::FakeConfig::standard(2);
+  c.kind = 2;
+  return c;
+}
+OZ_ROWS(PackedMessages, kPackedRows, packed());
 
 // ---- modal ---------------------------------------------------------------------------
 
-TEST_F(Messages, ModalDispatchTable) {
-  uint16_t h = open();
-  fake.reply(1, 33, RbReply().bytes({1, 0, 2, 1, 3, 3}));
-  fake.reply(1, 34, RbReply().i32(5).i16(0x1234).i16(0x0056));
-  struct Row {
+// The G-code form: one byte per group, bit 7 for a code of the current block.
+std::vector<Row> modalRows() {
+  struct Kind {
     int16_t type;
-    int cmd, sent;
+    uint16_t cmd;
+    int32_t sent;
   };
-  const Row rows[] = {{-5, 33, -3}, {-4, 33, -2}, {-1, 33, -1}, {0, 33, 0},    {99, 33, 99},
-                      {300, 33, 100}, {399, 33, 199}, {-3, 34, -2}, {105, 34, 10}, {125, 34, 12},
-                      {200, 34, 100}, {299, 34, 199}};
-  for (const Row& r : rows) {
-    fake.clear_received();
-    modal_t m;
-    sentinel(m);
-    ASSERT_EQ(EW_SUCCESS, cnc_modal(h, r.type, 7, &m)) << r.type;
-    auto q = sent();
-    ASSERT_EQ(1u, q.size());
-    EXPECT_EQ(r.cmd, q[0].cmd) << r.type;
-    EXPECT_EQ(r.sent, q[0].a1) << r.type;
-    EXPECT_EQ(7, q[0].a2);
-    EXPECT_EQ(r.type, m.datano);
-    EXPECT_EQ(7, m.type);
-    if (r.cmd == 33) {
-      EXPECT_EQ(1, m.u.g[0]);
-      EXPECT_EQ(0x82, m.u.g[1]);
-      EXPECT_EQ(0x83, m.u.g[2]);
-      EXPECT_EQ(0xEE, m.u.g[3]);
-    } else {
-      EXPECT_EQ(5, m.u.item[0].data);
-      EXPECT_EQ(0x34, m.u.item[0].attr[0]);
-      EXPECT_EQ(0x56, m.u.item[0].attr[1]);
-      EXPECT_EQ(0xEE, m.u.item[0].pad[0]);
-    }
+  const Kind kinds[] = {{-5, 33, -3}, {-4, 33, -2}, {-1, 33, -1}, {0, 33, 0},     {99, 33, 99},   {300, 33, 100},
+                        {399, 33, 199}, {-3, 34, -2}, {105, 34, 10}, {125, 34, 12}, {200, 34, 100}, {299, 34, 199}};
+  std::vector<Row> rows;
+  for (const Kind& k : kinds) {
+    const int16_t type = k.type;
+    std::vector<At> out = {at(0, type), at(2, int16_t(7))};
+    if (k.cmd == 33) out.push_back(at(4, std::vector<uint8_t>{1, 0x82, 0x83}));
+    else out.insert(out.end(), {at(4, 5), at(8, std::vector<uint8_t>{0x34, 0x56})});
+    rows.push_back({"Type" + std::to_string(k.type < 0 ? 1000 - k.type : k.type),
+                    {{33, RbReply().bytes({1, 0, 2, 1, 3, 3})}, {34, RbReply().i32(5).i16(0x1234).i16(0x0056)}},
+                    [type](uint16_t h, Arena& a) { return cnc_modal(h, type, 7, a.out<modal_t>()); }, 0,
+                    {{k.cmd, k.sent, 7}}, out});
   }
-  modal_t m;
-  sentinel(m);
-  fake.clear_received();
-  EXPECT_EQ(EW_RANGE, cnc_modal(h, -6, 0, &m));
-  EXPECT_EQ(-6, m.datano);   // stored before the test
-  EXPECT_EQ(EW_RANGE, cnc_modal(h, 400, 0, &m));
-  EXPECT_EQ(EW_RANGE, cnc_modal(h, 127, 0, &m));
-  EXPECT_TRUE(sent().empty());
+  // Out of range: the type and block are stored before the test.
+  for (int16_t type : {-6, 400, 127})
+    rows.push_back({"Refused" + std::to_string(type < 0 ? 1000 - type : type), {},
+                    [type](uint16_t h, Arena& a) { return cnc_modal(h, type, 0, a.out<modal_t>()); }, EW_RANGE, {},
+                    {at(0, type), at(2, int16_t(0))}});
+  // Every item, reordered by the controller's item map.
+  RbReply all;
+  for (int i = 0; i < 29; ++i) all.i32(1000 + i).i16(int16_t(i)).i16(0);
+  rows.push_back({"AllItems", {{34, all}}, OZ_DO(cnc_modal(h, -2, 0, a.out<modal_t>())), 0, {{34, -1}},
+                  {at(0, int16_t(-2)), at(2, int16_t(0)), anyAt(4, 216), at(4, 1001), at(4 + 8 * 24, 1028),
+                   at(4 + 8 * 26, 1013)}});
+  return rows;
+}
+OZ_ROWS(Modal, modalRows());
+
+RbReply gcodes() {
+  return RbReply().i16(1).i16(0).i32(1).i32(0).i16(8).i16(1).i32(431).i32(1).i16(9).i16(0).i32(123456789).i32(0)
+      .i16(3).i16(0).i32(5).i32(7);
+}
+std::vector<At> gcode(size_t i, int16_t group, int16_t flag, const char* code) {
+  std::vector<uint8_t> c(8, 0);
+  std::memcpy(c.data(), code, std::strlen(code));
+  return {at(12 * i, group), at(12 * i + 2, flag), at(12 * i + 4, c)};
+}
+RbReply commands() {
+  return RbReply().bytes({'F', 1}).i16(2).i32(1200).i32(3).bytes({'S', 0}).i16(0).i32(-5).i32(0);
 }
 
-TEST_F(Messages, ModalAllItemsComeBackReorderedByTheItemMap) {
-  uint16_t h = open();
-  RbReply r;
-  for (int i = 0; i < 29; ++i) r.i32(1000 + i).i16(int16_t(i)).i16(0);
-  fake.reply(1, 34, r);
-  modal_t m;
-  sentinel(m);
-  ASSERT_EQ(EW_SUCCESS, cnc_modal(h, -2, 0, &m));
-  EXPECT_EQ(-1, sent()[0].a1);
-  EXPECT_EQ(1001, m.u.item[0].data);
-  EXPECT_EQ(1013, m.u.item[26].data);
-  EXPECT_EQ(1028, m.u.item[24].data);
-}
-
-TEST_F(Messages, GcodeTextWithDecimals) {
-  uint16_t h = open();
-  fake.reply(1, 150, RbReply()
-                         .i16(1).i16(0).i32(1).i32(0)
-                         .i16(8).i16(1).i32(431).i32(1)
-                         .i16(9).i16(0).i32(123456789).i32(0)
-                         .i16(3).i16(0).i32(5).i32(7));
-  gcode_t g[5];
-  sentinel(g);
-  int16_t count = 5;
-  ASSERT_EQ(EW_SUCCESS, cnc_rdgcode(h, -1, 1, &count, g));
-  EXPECT_EQ(4, count);
-  EXPECT_STREQ("G01", g[0].code);
-  EXPECT_STREQ("G43.1", g[1].code);
-  EXPECT_EQ(8, g[1].group);
-  EXPECT_EQ(1, g[1].flag);
-  EXPECT_STREQ("G123456", g[2].code);
-  EXPECT_STREQ("G05", g[3].code);
-  EXPECT_TRUE(untouched(&g[4], 0, sizeof g[4]));
-  count = 2;
-  ASSERT_EQ(EW_SUCCESS, cnc_rdgcode(h, -1, 1, &count, g));
-  EXPECT_EQ(2, count);
-  count = 0;
-  EXPECT_EQ(EW_SIZE, cnc_rdgcode(h, -1, 1, &count, g));
-  auto q = sent();
-  ASSERT_EQ(2u, q.size());
-  EXPECT_EQ(-1, q[0].a1);
-  EXPECT_EQ(1, q[0].a2);
-}
-
-TEST_F(Messages, CommandValuesAllOrNothing) {
-  uint16_t h = open();
-  fake.reply(1, 151, RbReply().bytes({'F', 1}).i16(2).i32(1200).i32(3).bytes({'S', 0}).i16(0).i32(-5).i32(0));
-  cmdvalue_t v[3];
-  sentinel(v);
-  int16_t count = 1;
-  EXPECT_EQ(EW_SIZE, cnc_rdcommand(h, -1, 0, &count, v));
-  EXPECT_TRUE(untouched(v, 0, sizeof v));
-  count = 3;
-  ASSERT_EQ(EW_SUCCESS, cnc_rdcommand(h, -1, 0, &count, v));
-  EXPECT_EQ(2, count);
-  EXPECT_EQ('F', v[0].adrs);
-  EXPECT_EQ(1, v[0].num);
-  EXPECT_EQ(2, v[0].flag);
-  EXPECT_EQ(1200, v[0].cmd_val);
-  EXPECT_EQ(3, v[0].dec_val);
-  EXPECT_EQ(-5, v[1].cmd_val);
-  EXPECT_TRUE(untouched(&v[2], 0, sizeof v[2]));
-}
+const Row kCommandRows[] = {
+    // A point before the last `dec` digits; cut to seven characters.
+    {"GcodeTexts", {{150, gcodes()}}, OZ_DO(cnc_rdgcode(h, -1, 1, a.inout<int16_t>(5), a.outs<gcode_t>(5))), 0,
+     {{150, -1, 1}},
+     join({gcode(0, 1, 0, "G01"), gcode(1, 8, 1, "G43.1"), gcode(2, 9, 0, "G123456"), gcode(3, 3, 0, "G05")}), 4},
+    {"GcodeNeverPassesTheCount", {{150, gcodes()}},
+     OZ_DO(cnc_rdgcode(h, -1, 1, a.inout<int16_t>(2), a.outs<gcode_t>(2))),
+     0, {{150, -1, 1}}, join({gcode(0, 1, 0, "G01"), gcode(1, 8, 1, "G43.1")}), 2},
+    {"GcodeCountZero", {}, OZ_DO(cnc_rdgcode(h, -1, 1, a.inout<int16_t>(0), a.out<gcode_t>())), EW_SIZE, {}, {}, 0},
+    // All or nothing: a count below the values fails with nothing stored.
+    {"CommandValues", {{151, commands()}}, OZ_DO(cnc_rdcommand(h, -1, 0, a.inout<int16_t>(3), a.outs<cmdvalue_t>(3))),
+     0, {{151, -1}},
+     {at(0, 'F'), at(1, uint8_t(1)), at(2, int16_t(2)), at(4, 1200), at(8, 3), at(12, 'S'), at(13, uint8_t(0)),
+      at(14, int16_t(0)),
+      at(16, -5), at(20, 0)}, 2},
+    {"CommandValuesBeyondTheCount", {{151, commands()}},
+     OZ_DO(cnc_rdcommand(h, -1, 0, a.inout<int16_t>(1), a.outs<cmdvalue_t>(3))),
+     EW_SIZE, {{151, -1}}, {}, 1},
+};
+OZ_ROWS(Commands, kCommandRows);
 
 }  // namespace
 }  // namespace oz::test

@@ -8,18 +8,9 @@
 namespace oz::test {
 namespace {
 
-class StateSim : public ::testing::Test {
- protected:
-  uint16_t open() {
-    uint16_t h = 0;
-    EXPECT_EQ(EW_SUCCESS, cnc_allclibhndl3("127.0.0.1", m.port(), 5, &h));
-    return h;
-  }
-  sim::Machine m;
-};
+class StateSim : public MachineTest {};
 
 TEST_F(StateSim, PresetThenReadBack) {
-  uint16_t h = open();
   axis_values_t v{};
   v.axis = -1;
   v.data[0] = 1000;
@@ -41,7 +32,6 @@ TEST_F(StateSim, PresetThenReadBack) {
 }
 
 TEST_F(StateSim, StartMovesTheAxesAndResetStopsThem) {
-  uint16_t h = open();
   statinfo_t s{};
   ASSERT_EQ(EW_SUCCESS, cnc_statinfo(h, &s));
   EXPECT_EQ(0, s.word[3]);   // run: reset
@@ -66,7 +56,6 @@ TEST_F(StateSim, StartMovesTheAxesAndResetStopsThem) {
 }
 
 TEST_F(StateSim, AxisDataAndOlderRecords) {
-  uint16_t h = open();
   const int16_t types[] = {0, 1};
   int16_t count = 8;
   axisdata_t out[16];
@@ -88,7 +77,6 @@ TEST_F(StateSim, AxisDataAndOlderRecords) {
 }
 
 TEST_F(StateSim, AlarmsRaiseListAndClear) {
-  uint16_t h = open();
   sim::state::raise_alarm(m, {100, 0, 0, "PARAMETER WRITE ENABLE"});
   sim::state::raise_alarm(m, {410, 6, 1, "SERVO ALARM: EXCESS ERROR"});
   int32_t status = 0;
@@ -108,7 +96,6 @@ TEST_F(StateSim, AlarmsRaiseListAndClear) {
 }
 
 TEST_F(StateSim, OperatorMessages) {
-  uint16_t h = open();
   sim::state::post_message(m, {2001, 0, "CHECK COOLANT"});
   sim::state::post_message(m, {2002, 0, "TOOL 5 WORN"});
   opmsg_t msgs[6];
@@ -123,7 +110,6 @@ TEST_F(StateSim, OperatorMessages) {
 }
 
 TEST_F(StateSim, SystemRoundTrips) {
-  uint16_t h = open();
   sysinfo_t si{};
   ASSERT_EQ(EW_SUCCESS, cnc_sysinfo(h, &si));
   EXPECT_EQ(0, std::memcmp(si.series, "OZS1", 4));
@@ -157,7 +143,6 @@ TEST_F(StateSim, SystemRoundTrips) {
 }
 
 TEST_F(StateSim, ModalAndCommandedValues) {
-  uint16_t h = open();
   gcode_t g[20];
   int16_t count = 20;
   ASSERT_EQ(EW_SUCCESS, cnc_rdgcode(h, -1, 1, &count, g));

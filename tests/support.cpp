@@ -1,6 +1,8 @@
 #include "tests/support.h"
 
+#include <cctype>
 #include <cstring>
+#include <sstream>
 
 namespace oz::test {
 
@@ -60,7 +62,32 @@ bool LogTail::any(const std::string& fragment) const {
   return false;
 }
 
-void expectRequests(const std::vector<sim::RbRequest>& got, std::initializer_list<Req> want) {
+[[gnu::noinline]] void poison_stack(uint8_t b) {
+  uint8_t area[64 * 1024];
+  std::memset(area, b, sizeof area);
+  // Nothing reads the area again; this keeps the stores.
+  asm volatile("" : : "r"(area) : "memory");
+}
+
+void expectStored(const void* p, size_t size, const std::vector<At>& want, uint8_t fill) {
+  const auto* b = static_cast<const uint8_t*>(p);
+  std::vector<bool> stated(size, false);
+  for (const At& w : want) {
+    const size_t n = w.any ? w.any : w.bytes.size();
+    ASSERT_LE(w.off + n, size) << "expected bytes past the buffer at " << w.off;
+    for (size_t i = 0; i < n; ++i) stated[w.off + i] = true;
+    if (!w.any) {
+      EXPECT_EQ(w.bytes, std::vector<uint8_t>(b + w.off, b + w.off + n)) << "at offset " << w.off;
+    }
+  }
+  for (size_t i = 0; i < size; ++i) {
+    if (!stated[i]) {
+      EXPECT_EQ(fill, b[i]) << "byte " << i << " written";
+    }
+  }
+}
+
+void expectRequests(const std::vector<sim::RbRequest>& got, const std::vector<Req>& want) {
   ASSERT_EQ(want.size(), got.size()) << "number of RBs sent";
   size_t i = 0;
   for (const Req& w : want) {
@@ -78,6 +105,52 @@ void expectRequests(const std::vector<sim::RbRequest>& got, std::initializer_lis
     EXPECT_EQ(w.a5, g.a5);
     EXPECT_EQ(w.data, g.data);
     ++i;
+  }
+}
+
+void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
+
+std::string rowName(const ::testing::TestParamInfo<Row>& i) {
+  std::string n = i.param.name;
+  for (char& c : n)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return n;
+}
+
+void RowTest::check(const Row& r) {
+  const uint16_t h = open();
+  if (r.setup) r.setup(rec(h));
+  for (const Answer& w : r.replies) fake.on(w.cls, w.cmd, w.handler);
+  fake.clear_received();
+  LogTail log;
+  Arena a;
+  EXPECT_EQ(r.result, r.call(h, a));
+  expectRequests(r.wire);
+  if (a.outBlock() >= 0) expectStored(a.block(size_t(a.outBlock())), a.size(size_t(a.outBlock())), r.out, a.fill());
+  if (r.count) {
+    ASSERT_GE(a.countBlock(), 0) << "the row names a count its call does not make";
+    const size_t n = a.size(size_t(a.countBlock()));
+    const uint8_t* c = a.block(size_t(a.countBlock()));
+    EXPECT_EQ(*r.count,
+              n == 2 ? int32_t(int16_t(c[0] | c[1] << 8)) : int32_t(c[0] | c[1] << 8 | c[2] << 16 | uint32_t(c[3]) << 24));
+  }
+  EXPECT_TRUE(a.intact()) << "a write outside a caller buffer";
+  if (r.detail) {
+    EXPECT_EQ(*r.detail, detail(h).detail);
+  }
+  for (std::string line : r.log) {
+    std::ostringstream out;
+    if (a.outBlock() >= 0) out << static_cast<const void*>(a.block(size_t(a.outBlock())));
+    for (auto [key, value] : {std::pair<std::string, std::string>{"{H}", std::to_string(h)},
+                              {"{S}", std::to_string(rec(h).sock2Number())}, {"{P}", out.str()}})
+      for (size_t at; (at = line.find(key)) != std::string::npos;) line.replace(at, key.size(), value);
+    if (line.empty()) {
+      EXPECT_TRUE(log.lines().empty()) << ::testing::PrintToString(log.lines());
+      continue;
+    }
+    const bool prefix = line.back() == '*';
+    if (prefix) line.pop_back();
+    EXPECT_TRUE(prefix ? log.hasPrefix(line) : log.has(line)) << line << "\n" << ::testing::PrintToString(log.lines());
   }
 }
 

@@ -11,10 +11,13 @@ namespace {
 constexpr int kTextBytes = 256;
 constexpr int kStartBody = 4 + 2 * kTextBytes;   // 516
 
+// The field is the text, NUL-terminated, rest zero: the PDU buffer is not
+// cleared past its list head, and whatever it held before must not reach the
+// controller.
 void putText(uint8_t* at, const char* t) {
-  if (t == nullptr) return;
-  // The last byte stays zero: a text is always terminated inside its field.
-  std::memcpy(at, t, std::min<size_t>(std::strlen(t), kTextBytes - 1));
+  const size_t n = t ? std::min<size_t>(std::strlen(t), kTextBytes - 1) : 0;
+  if (n) std::memcpy(at, t, n);
+  std::memset(at + n, 0, kTextBytes - n);
 }
 }  // namespace
 

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#include "core/handle.h"
+#include "platform/platform.h"
+#include "transport/circuit.h"
+
 namespace oz::test {
 
 void* Arena::bytes(size_t n) {
@@ -12,6 +16,13 @@ void* Arena::bytes(size_t n) {
   void* user = b.p.get() + kGuard;
   blocks_.push_back(std::move(b));
   return user;
+}
+
+const char* Arena::text(const char* s) {
+  const size_t n = std::strlen(s) + 1;
+  char* p = get<char>(n);
+  std::memcpy(p, s, n);
+  return p;
 }
 
 bool Arena::intact() const {
@@ -29,6 +40,11 @@ std::vector<ExportCase>& export_cases() {
 
 ExportCases::ExportCases(std::initializer_list<ExportCase> cases) {
   for (const ExportCase& c : cases) export_cases().push_back(c);
+}
+
+uint16_t port_of(uint16_t h) {
+  const Handle* r = find_handle(h);
+  return r && r->circuit ? plat::to_net16(r->circuit->port) : 0;   // kept in network order
 }
 
 }  // namespace oz::test

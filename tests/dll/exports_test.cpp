@@ -2,30 +2,15 @@
 // header declares resolves in it, and unloading it closes what is open.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <regex>
-#include <sstream>
-
 #include "ozlib.h"
 #include "platform/platform.h"
 #include "sim/fake_controller.h"
+#include "tests/header_names.h"
 
 namespace {
 
-std::vector<std::string> headerExports() {
-  std::ifstream in(OZ_HEADER);
-  std::stringstream all;
-  all << in.rdbuf();
-  const std::string text = all.str();
-  std::vector<std::string> names;
-  const std::regex decl(R"(OZ_API\s+[\w\s\*]+?OZ_CALL\s+(\w+)\s*\()");
-  for (std::sregex_iterator it(text.begin(), text.end(), decl), end; it != end; ++it)
-    names.push_back((*it)[1]);
-  return names;
-}
-
 TEST(SharedLibrary, EveryDeclaredFunctionIsExported) {
-  const auto names = headerExports();
+  const auto names = oz::test::declared_exports(OZ_HEADER);
   ASSERT_GT(names.size(), 10u);
   void* lib = oz::plat::lib_open(OZ_SHARED_LIB);
   ASSERT_NE(nullptr, lib);
