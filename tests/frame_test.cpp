@@ -267,6 +267,23 @@ std::map<std::string, GoldenRow> golden() {
   return out;
 }
 
+// OZ_WRITE_GOLDEN=FILE writes the rows as they are, in the golden table's
+// form, for a reviewed update of the table when a family adds rows.
+TEST(ListedRows, WriteGoldenOnRequest) {
+  const char* path = std::getenv("OZ_WRITE_GOLDEN");
+  if (!path) GTEST_SKIP() << "OZ_WRITE_GOLDEN not set";
+  std::ofstream out(path);
+  for (const ListedRow* row : listed_rows()) {
+    std::string cmds;
+    for (uint8_t i = 0; i < row->ncmds; ++i) cmds += (i ? "," : "") + std::to_string(row->cmds[i]);
+    char line[160];
+    std::snprintf(line, sizeof line, "%-37s %u  %-16s %-6s %u\n", row->name, unsigned(row->cls), cmds.c_str(),
+                  row->shape == Listed::Read ? "Read" : row->shape == Listed::Write ? "Write" : "Action",
+                  unsigned(row->nargs));
+    out << line;
+  }
+}
+
 TEST_F(Frame, EveryListedRowSendsWhatTheGoldenTableSays) {
   const auto want = golden();
   ASSERT_EQ(want.size(), listed_rows().size()) << "rows in the golden table and in the library";
