@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/be.h"
 #include "base/protocol.h"
 #include "core/handle.h"
 #include "base/log.h"
@@ -22,6 +23,10 @@
 namespace oz::test {
 
 // ---- caller structures --------------------------------------------------------
+
+// Big-endian words of request data a test picks apart.
+inline int32_t be32(const std::vector<uint8_t>& d, size_t off) { return int32_t(be::get32(d.data() + off)); }
+inline int16_t be16(const std::vector<uint8_t>& d, size_t off) { return int16_t(be::get16(d.data() + off)); }
 
 // Fills a caller structure with a sentinel so that every byte the library
 // writes, and every byte it must not, shows.
