@@ -65,7 +65,7 @@ struct ReadRow {
   std::vector<uint8_t> stored;   // the whole buffer after the call, fill included
 };
 
-class RowTest : public FakeTest {
+class FolderRowTest : public FakeTest {
  protected:
   void check(uint16_t h, const OrderRow& r) {
     SCOPED_TRACE(r.name);

@@ -21,7 +21,7 @@ std::vector<uint8_t> after(F&& set) {
   return std::vector<uint8_t>(p, p + sizeof v);
 }
 
-struct Row {
+struct MachineRow {
   const char* name;
   std::vector<std::pair<uint16_t, sim::RbReply>> replies;   // command, reply
   std::function<int16_t(uint16_t h, void* buf)> run;
@@ -31,14 +31,14 @@ struct Row {
 };
 
 // Requests the rows do not script are answered with success and no data.
-class RowTest : public FakeTest {
+class MachineRowTest : public FakeTest {
  protected:
-  explicit RowTest(sim::FakeConfig cfg = sim::FakeConfig::standard()) : FakeTest(std::move(cfg)) {
+  explicit MachineRowTest(sim::FakeConfig cfg = sim::FakeConfig::standard()) : FakeTest(std::move(cfg)) {
     fake.on_other_rb([](const sim::RbRequest&) { return sim::RbReply(); });
   }
-  void check(const std::vector<Row>& rows) {
+  void check(const std::vector<MachineRow>& rows) {
     const uint16_t h = open();
-    for (const Row& r : rows) {
+    for (const MachineRow& r : rows) {
       SCOPED_TRACE(r.name);
       for (const auto& [cmd, reply] : r.replies) fake.reply(kClassCnc, cmd, reply);
       fake.clear_received();

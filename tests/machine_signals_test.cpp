@@ -11,7 +11,7 @@ using sim::RbReply;
 
 auto L = [](auto f) { return std::function<int16_t(uint16_t, void*)>(f); };
 
-class Panel : public RowTest {};
+class Panel : public MachineRowTest {};
 
 TEST_F(Panel, SignalsSwitchesAndMenus) {
   static opnlgnrl_t gnrl{0, 0x0105, -3};
@@ -83,9 +83,9 @@ TEST_F(Panel, SwitchNames) {
 
 // ---- servo and spindle -----------------------------------------------------------------
 
-class Servo : public RowTest {
+class Servo : public MachineRowTest {
  protected:
-  Servo() : RowTest(cfg()) {}
+  Servo() : MachineRowTest(cfg()) {}
   static sim::FakeConfig cfg() {
     auto c = sim::FakeConfig::standard();
     c.max_spindles = 4;   // the path's largest spindle number
@@ -173,9 +173,9 @@ TEST_F(Servo, IdentificationTextsAre129Bytes) {
   EXPECT_TRUE(log.any("cnc_rdfromservoid2(" + std::to_string(h) + " 7 0x")) << log.lines().back();
 }
 
-class ServoOld : public RowTest {
+class ServoOld : public MachineRowTest {
  protected:
-  ServoOld() : RowTest(sim::FakeConfig::standard(2)) {}
+  ServoOld() : MachineRowTest(sim::FakeConfig::standard(2)) {}
 };
 
 TEST_F(ServoOld, SpindleCountComesFromTheHandle) {
@@ -188,7 +188,7 @@ TEST_F(ServoOld, SpindleCountComesFromTheHandle) {
 
 // ---- graphics ------------------------------------------------------------------------
 
-class Graphics : public RowTest {};
+class Graphics : public MachineRowTest {};
 
 TEST_F(Graphics, EachCallIsOneRequest) {
   check({

@@ -46,7 +46,7 @@ toolrec_t decoded(uint8_t mirror) {
   return t;
 }
 
-class ToolData : public RowTest {};
+class ToolData : public MachineRowTest {};
 
 TEST_F(ToolData, TwentyToolsComeNineAtATime) {
   uint16_t h = open();
@@ -120,9 +120,9 @@ TEST_F(ToolData, WritesWidenEachFieldBackToTheWire) {
   EXPECT_EQ(10, count);
 }
 
-class ToolDataMirrored : public RowTest {
+class ToolDataMirrored : public MachineRowTest {
  protected:
-  ToolDataMirrored() : RowTest(cfg()) {}
+  ToolDataMirrored() : MachineRowTest(cfg()) {}
   static sim::FakeConfig cfg() {
     auto c = sim::FakeConfig::standard();
     c.fixed[42] = 1;   // configuration word 36, bit 0
@@ -146,7 +146,7 @@ TEST_F(ToolDataMirrored, TheByteAt50FollowsTheFieldAt66) {
   EXPECT_EQ(0x99, sent().back().data[67]);
 }
 
-class ToolDataRows : public RowTest {};
+class ToolDataRows : public MachineRowTest {};
 
 TEST_F(ToolDataRows, SingleRequests) {
   static const toolitem_t narrow{6, -2, 0x12345}, wide{9, 7, 0x12345};

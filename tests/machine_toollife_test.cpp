@@ -13,7 +13,7 @@ RbReply group_reply(int32_t head, int32_t ntool, int32_t life, int32_t type, int
 // A tool entry reply: group, second word, tool, length and radius numbers, info.
 const RbReply kEntry = words({0x10002, 0x70005, 205, 21, 61, 1});
 
-class ToolLife : public RowTest {};
+class ToolLife : public MachineRowTest {};
 
 TEST_F(ToolLife, SingleValuesSendOneRequestAndStoreTheirField) {
   const auto life8 = [](int32_t l) { return after<lifevalue_t>([&](lifevalue_t& v) { v.data.l = l; }); };
@@ -241,9 +241,9 @@ TEST_F(ToolLife, ToolsOfAGroupAskEachEntryInOnePdu) {
 
 // ---- the dialect forms ---------------------------------------------------------------------
 
-class ToolLifeOld : public RowTest {
+class ToolLifeOld : public MachineRowTest {
  protected:
-  ToolLifeOld() : RowTest(sim::FakeConfig::standard(2)) {}
+  ToolLifeOld() : MachineRowTest(sim::FakeConfig::standard(2)) {}
 };
 
 int16_t table_forms(uint16_t h) {

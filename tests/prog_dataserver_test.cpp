@@ -10,7 +10,7 @@ namespace {
 using sim::RbReply;
 using sim::RbRequest;
 
-class DataServer : public RowTest {};
+class DataServer : public FolderRowTest {};
 
 TEST_F(DataServer, NameRequestsSendTheirFields) {
   uint16_t h = open();

@@ -13,7 +13,7 @@ using namespace std::string_literals;
 const std::string P = "//CNC_MEM/USER/PATH1/O0001";
 const std::string Q = "//CNC_MEM/USER/LIBRARY/";
 
-class Folders : public RowTest {};
+class Folders : public FolderRowTest {};
 
 TEST_F(Folders, PathRequestsSendTheirFields) {
   uint16_t h = open();
