@@ -13,6 +13,12 @@
  *   answer), negative codes library and communication errors. After a failure,
  *   cnc_getdtailerr() / pmc_getdtailerr() give its detail words.
  *   EW_CIRCUIT (-16) is final for the handle: free it and allocate another.
+ *   EW_FRAMING (-17) with detail 9 means the controller refused the request
+ *   (an error response or an abort) without naming a reason; the sub-detail is
+ *   the type of the PDU that refused. No refusal ever reads as success.
+ *   EW_INTERNAL (-9) means the library itself could not carry the call out:
+ *   detail 1 when memory ran out, 2 for any other internal failure. Like every
+ *   failure it is logged and recorded; no exception ever leaves a function.
  * - Buffers and counts: the library never writes past the length or count the
  *   caller passes; counts passed by pointer are read on entry and hold the
  *   number delivered on return.
@@ -70,6 +76,7 @@ extern "C" {
   X(EW_PRECONDITION, -6)      \
   X(EW_UNDECODABLE, -7)       \
   X(EW_BADHANDLE, -8)         \
+  X(EW_INTERNAL, -9)          \
   X(EW_CIRCUIT, -16)          \
   X(EW_FRAMING, -17)
 
