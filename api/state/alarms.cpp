@@ -185,10 +185,12 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdopmsg(uint16_t h, int16_t type, int16_t length, 
     if (c.h.has(kDialectPacked)) {
       expect(length >= (type < 0 ? 578 : type == 4 ? 34 : 136), EW_SIZE);
       Reader d = c.exchange(cnc(52).arg1(type));
-      for (int i = 0; i < d.size() / kOpRecord; ++i) {
+      const int n = d.size() / kOpRecord;
+      for (int i = 0; i < n; ++i) {
         Reader rec = d.sub(i * kOpRecord, kOpRecord);
         put_opmsg(o, sizeof(opmsg_packed_t) * size_t(i), rec, rec.i32(4) == 4 ? 34 : 130);
       }
+      o.clear_from(sizeof(opmsg_packed_t) * size_t(n));
       return;
     }
     expect(length >= int(sizeof(opmsg_t)), EW_SIZE);
@@ -202,13 +204,17 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdopmsg2(uint16_t h, int16_t type, int16_t length,
     Reader d = c.exchange(cnc(52).arg1(type));
     const int n = d.size() / kOpRecord;
     expect(length >= int(sizeof(opmsg2_t)) * n, EW_SIZE);
-    Out o(out, size_t(length));
+    Out o(out, size_t(std::max<int>(length, 0)));
     for (int i = 0; i < n; ++i)
       put_opmsg(o, sizeof(opmsg2_t) * size_t(i), d.sub(i * kOpRecord, kOpRecord), 64, false);
+    o.clear_from(sizeof(opmsg2_t) * size_t(n));
   });
 }
 
+// No message pending is an empty text, never what the buffer held before.
 OZ_EXPORT int16_t OZ_CALL cnc_rdlnopmsg(uint16_t h, lnopmsg_t* out) {
-  return call(h, __func__, args(out),
-              [&](Call& c) { c.exchange(cnc(227)).copy(out->data, 0, sizeof out->data); });
+  return call(h, __func__, args(out), [&](Call& c) {
+    Out o(out->data, sizeof out->data);
+    o.clear_from(o.copy(0, c.exchange(cnc(227)), 0, sizeof out->data));
+  });
 }
