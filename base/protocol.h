@@ -19,6 +19,8 @@ constexpr int kRbReplyHeader = 16;
 // Body of a transfer data PDU and of the upload buffer: what every controller
 // version accepts in one piece.
 constexpr int kTransferPiece = 1450;
+// Body of an abort PDU: location, code, detail and sub-detail words.
+constexpr uint16_t kAbortBody = 8;
 
 // The largest body a received PDU may carry, by its version field.
 constexpr int mtuForVersion(uint16_t v) {

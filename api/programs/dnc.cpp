@@ -106,7 +106,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_dncend2(uint16_t hn, int16_t code) {
       initPDU(pdu);
       exchangePDU(h, pdu, kDncEnd);
     } else {
-      sendBare(h, kDncAbort, kDirOneWay, 8, code);
+      sendBare(h, kDncAbort, kDirOneWay, kAbortBody, code);
     }
     return EW_SUCCESS;
   });

@@ -62,7 +62,7 @@ ErrObj pduError(const PDU& pdu) { return refusalError(refusalOf(pdu)); }
 
 void sendBare(Handle& h, uint8_t type, uint8_t direction, uint16_t size, int16_t code) {
   PDU pdu;
-  std::memset(pdu.b, 0, kPduHeader + 8);
+  std::memset(pdu.b, 0, kPduHeader + kAbortBody);
   be::put16(pdu.body() + 2, uint16_t(code));
   pdu.setDataSize(size);
   sendPDUOnly(h, pdu, type, direction);
@@ -86,7 +86,7 @@ int16_t bufferWait(Handle& h, const Wait& w) {
     plat::sleep_ms(0);
     return EW_BUFFER;
   }
-  sendBare(h, w.abort_type, kDirOneWay, 8);
+  sendBare(h, w.abort_type, kDirOneWay, kAbortBody);
   OZ_LOG(1) << "Timeout error: " << h.circuit->sock1.number() << ": " << w.timeout_name
             << h.number << "): " << h.timeout;
   breakCircuit(h);

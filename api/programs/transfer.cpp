@@ -115,7 +115,7 @@ int16_t uploadEnd(uint16_t hn) {
       receivePDUOnly(h, pdu, 0);
       switch (pdu.type()) {
         case kUploadData:
-          sendBare(h, kUploadAbort, kDirOneWay, 8);
+          sendBare(h, kUploadAbort, kDirOneWay, kAbortBody);
           break;
         case kUploadEnd:
           sendBare(h, kUploadEnd, kDirResponse, 0);
@@ -128,7 +128,7 @@ int16_t uploadEnd(uint16_t hn) {
           logUnexpected(h, "cnc_upend3(", pdu);
       }
     } else {
-      sendBare(h, kUploadAbort, kDirOneWay, 8);
+      sendBare(h, kUploadAbort, kDirOneWay, kAbortBody);
     }
     if (h.xfer_delivered < h.xfer_total) raise_error(EW_VALUE, 144, 0);
     return EW_SUCCESS;

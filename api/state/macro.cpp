@@ -332,16 +332,23 @@ OZ_EXPORT int16_t OZ_CALL cnc_wrpmacror(uint16_t h, uint16_t length, const pmacr
 // Single variables go through the range calls with a record of a few entries.
 // A length below 10 is refused at once, before the handle is looked at and
 // without a line or a record: callers of these forms have always had it so.
-OZ_EXPORT int16_t OZ_CALL cnc_rdmacro(uint16_t h, int16_t number, int16_t length, macro_t* out) {
-  if (length < 10) return EW_SIZE;
-  macror_t r{};
-  const int16_t rc = readRangeCall(h, "cnc_rdmacror", args(number, number, int16_t(48), &r),
-                                   kCustom, number, number, 48, &r, true);
+namespace {
+template <class R, class O, class A>
+int16_t readOne(uint16_t h, const char* fn, const A& a, const Layout& L, int32_t number, R& r,
+                int length, O* out) {
+  const int16_t rc = readRangeCall(h, fn, a, L, number, number, length, &r, true);
   if (rc != EW_SUCCESS) return rc;
   out->datano = r.datano_s;
   out->mcr_val = r.data[0].mcr_val;
   out->dec_val = r.data[0].dec_val;
   return rc;
+}
+}  // namespace
+
+OZ_EXPORT int16_t OZ_CALL cnc_rdmacro(uint16_t h, int16_t number, int16_t length, macro_t* out) {
+  if (length < 10) return EW_SIZE;
+  macror_t r{};
+  return readOne(h, "cnc_rdmacror", args(number, number, int16_t(48), &r), kCustom, number, r, 48, out);
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_wrmacro(uint16_t h, int16_t number, int16_t length, int32_t value,
@@ -355,13 +362,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_wrmacro(uint16_t h, int16_t number, int16_t length
 
 OZ_EXPORT int16_t OZ_CALL cnc_rdpmacro(uint16_t h, int32_t number, pmacro_t* out) {
   pmacror_t r{};
-  const int16_t rc = readRangeCall(h, "cnc_rdpmacror", args(number, number, uint16_t(52), &r),
-                                   kPcode, number, number, 52, &r, true);
-  if (rc != EW_SUCCESS) return rc;
-  out->datano = r.datano_s;
-  out->mcr_val = r.data[0].mcr_val;
-  out->dec_val = r.data[0].dec_val;
-  return rc;
+  return readOne(h, "cnc_rdpmacror", args(number, number, uint16_t(52), &r), kPcode, number, r, 52, out);
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_wrpmacro(uint16_t h, int32_t number, int32_t value, int16_t dec) {
