@@ -212,7 +212,7 @@ TEST_F(PmcRange, ReadWriteSetBudgetAndNothingToSend) {
   // 2892 - 16 * 2 = 2860 read bytes for two entries.
   pmcrwreq_t q[2] = {{0, 5, 2, 0, 2860, 0, -1, 0, data.data()},
                      {0, 5, 2, 0, 4, 0, -1, 0, data.data()}};
-  fake.reply(2, 32769, sim::RbReply());
+  fake.reply(2, 32769, sim::RbReply().bytes(std::vector<uint8_t>(2860)));
   ASSERT_EQ(EW_SUCCESS, pmc_rdwrpmcrng(h, 2, q));
   EXPECT_EQ(0, q[0].result);
   EXPECT_EQ(EW_BUFFER, q[1].result);
