@@ -21,7 +21,10 @@
  *   failure it is logged and recorded; no exception ever leaves a function.
  * - Buffers and counts: the library never writes past the length or count the
  *   caller passes; counts passed by pointer are read on entry and hold the
- *   number delivered on return.
+ *   number delivered on return. A reply too short for a fixed record fails
+ *   with EW_SIZE; where an empty answer is legitimate, a count, a length, an
+ *   end number or cleared entries say how much came, never the buffer's old
+ *   contents.
  * - Byte order: structures are in host order; the library converts each field
  *   from the controller's big-endian form.
  * - Structures have fixed layouts; the offsets given are part of the interface.
@@ -1019,7 +1022,8 @@ typedef struct proctime_t {
     int8_t part3;    /* +7 */
   } entry[OZ_PROCTIME_MAX]; /* 4, 8 bytes apart */
 } proctime_t;
-/* cnc_rdbaxis: one entry per record the controller sends, at most OZ_BAXIS_MAX. */
+/* cnc_rdbaxis: one entry per record the controller sends, at most OZ_BAXIS_MAX;
+ * the entries after them are zero. */
 #define OZ_BAXIS_MAX 32
 typedef struct baxis_t {
   int16_t v1;  /* 0 */

@@ -230,13 +230,15 @@ struct FileText {
 // ---- upload ------------------------------------------------------------------------
 
 // The older entry points and the file aliases test their own arguments
-// before they call the session function, so before its handle test, as their
-// contract has it ("returns 4 when the type is negative, else ...").
+// before they call the session function, so before its handle test: a
+// negative type or number, or a length out of range, is answered at once, as
+// these entry points always have answered it.
 
 OZ_EXPORT int16_t OZ_CALL cnc_upstart3_f(uint16_t h, int16_t type, const char* t1,
                                          const char* t2) {
   // Releasing the protection of system files rides on the flash kinds and
-  // opens no session; the test comes before the handle's, as documented.
+  // opens no session; the test comes before the handle's, since it decides
+  // which request goes out at all.
   if ((uint16_t(type) == OZ_XFER_FLASH || uint16_t(type) == OZ_XFER_FLASH2) && t1 &&
       std::strcmp(t1, "SDEL:") == 0)
     return call(h, "rel_sys_file_prot", args(), [&](Call& c) { c.exchange(cnc(213)); });
