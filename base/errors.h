@@ -42,6 +42,16 @@ inline void expect_range(T v, L lo, H hi, int16_t code = EW_RANGE) {
   if (v < T(lo) || v > T(hi)) raise_error(code);
 }
 
+// Detail words of EW_INTERNAL.
+namespace internal_detail {
+constexpr uint16_t kNoMemory = 1;     // an allocation failed
+constexpr uint16_t kUnexpected = 2;   // any other exception
+}  // namespace internal_detail
+
+// Inside a catch (...) handler: the exception being handled as the error the
+// call fails with. An ErrObj stays itself; anything else becomes EW_INTERNAL.
+ErrObj current_error() noexcept;
+
 // Name of a result code ("EW_SIZE"), or null for a controller-only code.
 const char* result_name(int16_t code);
 

@@ -12,11 +12,15 @@ constexpr uint32_t kPduMark = 0xA0A0A0A0u;
 constexpr int kPduHeader = 10;
 constexpr int kPduBodyMax = 4950;
 constexpr int kPduBuffer = kPduHeader + kPduBodyMax;   // 4960
+// Header fields by offset: mark, version, type, direction, data size.
+constexpr int kPduMarkAt = 0, kPduVersionAt = 4, kPduTypeAt = 6, kPduDirAt = 7, kPduSizeAt = 8;
 constexpr int kRbRequestHeader = 28;
 constexpr int kRbReplyHeader = 16;
 // Body of a transfer data PDU and of the upload buffer: what every controller
 // version accepts in one piece.
 constexpr int kTransferPiece = 1450;
+// Body of an abort PDU: location, code, detail and sub-detail words.
+constexpr uint16_t kAbortBody = 8;
 
 // The largest body a received PDU may carry, by its version field.
 constexpr int mtuForVersion(uint16_t v) {
@@ -29,6 +33,8 @@ enum PduType : uint8_t {
   kUploadStart = 21, kUploadData = 22, kUploadEnd = 23, kUploadAbort = 24,
   kDncStart = 25, kDncData = 26, kDncEnd = 27, kDncAbort = 28,
   kLockStat1 = 29, kProtBit1 = 30, kRequest = 33, kLockStat2 = 36, kProtBit2 = 37,
+  kUnsolicWrite = 38, kUnsolicRead = 39, kUnsolicStart = 40, kUnsolicStop = 41,
+  kUnsolicWrite2 = 42, kUnsolicRead2 = 43,
 };
 enum PduDir : uint8_t { kDirRequest = 1, kDirResponse = 2, kDirError = 3, kDirOneWay = 4 };
 
@@ -62,6 +68,9 @@ constexpr uint16_t kBadMark = 4;
 constexpr uint16_t kBadDirection = 6;
 constexpr uint16_t kBadSize = 7;         // sub 1 over the MTU, 2 initiate, 3 short, 4 over, 5 under
 constexpr uint16_t kErrorResponse = 8;   // sub-detail: the controller's code word
+// An error response or abort PDU that names no failure code (code word 0, or
+// a body too short to hold it); sub-detail: the PDU type.
+constexpr uint16_t kNoReason = 9;
 }  // namespace framing_detail
 
 }  // namespace oz

@@ -1,5 +1,6 @@
 #include "core/exchange.h"
 
+#include "base/deadline.h"
 #include "base/log.h"
 
 namespace oz {
@@ -41,7 +42,7 @@ void exchangeOnSock1(Handle& h, PDU& pdu, uint8_t type, Lock& cl, bool& aborted)
   c.sock1.setNoDelay(true);
   sendPDU(pdu, c.sock1, limit, type, kDirRequest);
   if (type != kDncStart) c.sock1.setNoDelay(false);
-  const uint32_t sent_at = plat::tick_ms();
+  const Deadline reply(limit);   // counts from the end of the send, whatever arrives
   for (;;) {
     if (c.sock1.pollNow(0)) {
       receivePDU(pdu, c.sock1, limit, expected);
@@ -49,7 +50,9 @@ void exchangeOnSock1(Handle& h, PDU& pdu, uint8_t type, Lock& cl, bool& aborted)
       if (got == kDncAbort || got == kDownloadAbort) {
         OZ_LOG(1) << "Error: " << c.sock1.number() << ": Receive abort packet in request"
                   << ": " << unsigned(type) << ": " << unsigned(got);
-        save_abort_error(h, ErrObj(int16_t(pdu.word(12)), pdu.word(14), pdu.word(16)));
+        // An abort always fails the exchange: one that names no code gets the
+        // code of a refusal without a reason.
+        save_abort_error(h, refusalError(refusalOf(pdu)));
         aborted = true;
       }
       if (got == type || (type == kDownloadEnd && got == kDownloadAbort) ||
@@ -58,7 +61,7 @@ void exchangeOnSock1(Handle& h, PDU& pdu, uint8_t type, Lock& cl, bool& aborted)
         return;
       }
     }
-    if (limit > 0 && (plat::tick_ms() - sent_at) / 1000u > uint32_t(limit)) {
+    if (reply.passed()) {
       OZ_LOG(1) << "Timeout error: " << c.sock1.number() << ": expected packet was not reached"
                 << ": " << unsigned(type) << ": " << unsigned(pdu.type());
       raise_error(EW_CIRCUIT, circuit_detail::kReceiveTimeout, 3);
@@ -68,9 +71,10 @@ void exchangeOnSock1(Handle& h, PDU& pdu, uint8_t type, Lock& cl, bool& aborted)
       // awaited without limit.
       // The wait ends early when the answer comes: sleeping the whole pass
       // would add its length to every session end.
-      cl.release();
-      if (!c.sock1.waitReadable(4)) plat::sleep_ms(4);
-      cl.acquire(plat::kInfinite);
+      {
+        Lock::Released free(cl);
+        if (!c.sock1.waitReadable(4)) plat::sleep_ms(4);
+      }
       // Another handle may have broken the circuit while the lock was free;
       // with no time limit this wait would otherwise never end.
       if (h.has(kBroken)) raise_error(EW_CIRCUIT, circuit_detail::kBroken);

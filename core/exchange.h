@@ -12,6 +12,10 @@ void receivePDUOnly(Handle& h, PDU& pdu, uint8_t expected);
 bool canSendTransfer(Handle& h);
 bool hasTransferData(Handle& h);
 
-inline bool onRequestSocket(uint8_t type) { return type == 33 || (type >= 36 && type <= 43); }
+// Ordinary requests, the second steps of the lock and protection requests
+// and the unsolicited-message requests go on sock2; everything else on sock1.
+inline bool onRequestSocket(uint8_t type) {
+  return type == kRequest || (type >= kLockStat2 && type <= kUnsolicRead2);
+}
 
 }  // namespace oz

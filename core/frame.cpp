@@ -37,11 +37,14 @@ RbData& RbData::zeros(size_t n) {
 }
 
 void log_call_error(const Handle& h, const char* fn, const ErrObj& e,
-                    void (*print)(std::ostream&, const void*), const void* argv) {
-  logStream l;
-  l << "Error: " << h.sock2Number() << ": " << fn << "(" << h.number << ' ';
-  print(l, argv);
-  l << "): " << e;
+                    void (*print)(std::ostream&, const void*), const void* argv) noexcept {
+  try {
+    logStream l;
+    l << "Error: " << h.sock2Number() << ": " << fn << "(" << h.number << ' ';
+    print(l, argv);
+    l << "): " << e;
+  } catch (...) {
+  }
 }
 
 }  // namespace oz

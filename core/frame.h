@@ -8,7 +8,9 @@
 //
 // call() validates the handle, takes the broken-circuit short cut, runs the
 // body and turns an ErrObj into the error line, the recorded error and the
-// result code. It is the only place in api/ that catches.
+// result code. It is the only place in api/ that catches. Anything else a body
+// lets out (an allocation that failed, say) becomes EW_INTERNAL the same way:
+// no exception ever leaves an extern "C" function.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -177,8 +179,9 @@ struct ArgList {
 template <class... A>
 ArgList<A...> args(A... a) { return {{a...}}; }
 
+// Never throws: a line that cannot be built (memory exhausted) is dropped.
 void log_call_error(const Handle& h, const char* fn, const ErrObj& e,
-                    void (*print)(std::ostream&, const void*), const void* argv);
+                    void (*print)(std::ostream&, const void*), const void* argv) noexcept;
 
 // ---- the frame --------------------------------------------------------------------
 
@@ -200,10 +203,18 @@ inline Handle* enter_frame(uint16_t hn, int16_t* code) {
 
 // The error line with the call's arguments, formatted only here.
 template <class A>
-void log_error_line(const Handle& h, const char* fn, const ErrObj& e, const A& a) {
+void log_error_line(const Handle& h, const char* fn, const ErrObj& e, const A& a) noexcept {
   log_call_error(h, fn, e, [](std::ostream& os, const void* p) {
     static_cast<const A*>(p)->print(os);
   }, &a);
+}
+
+// The end of every failed call: the error line, the record, the code.
+template <class A>
+int16_t fail_call(Handle& h, const char* fn, const ErrObj& e, const A& a) noexcept {
+  if (log_on(1)) log_error_line(h, fn, e, a);
+  record_error(h, e);
+  return e.code;
 }
 
 template <class A, class F>
@@ -221,24 +232,33 @@ int16_t call(uint16_t hn, const char* fn, const A& a, F&& body) {
       return int16_t(body(c));
     }
   } catch (const ErrObj& e) {
-    if (log_on(1)) log_error_line(h, fn, e, a);
-    record_error(h, e);
-    return e.code;
+    return fail_call(h, fn, e, a);
+  } catch (...) {
+    return fail_call(h, fn, current_error(), a);
   }
 }
 
-// Frame for calls that send nothing but need a valid handle (settings, stores).
+// Frame for calls that send nothing but need a valid handle (settings,
+// stores). Only what the body lets out unforeseen is logged, under fn.
 template <class F>
-int16_t local(uint16_t hn, F&& body) {
+int16_t local(uint16_t hn, const char* fn, F&& body) {
   Handle* hp = find_valid_handle(hn);
   if (hp == nullptr) return EW_BADHANDLE;
   Handle& h = *hp;
-  if constexpr (std::is_void_v<std::invoke_result_t<F, Handle&>>) {
-    body(h);
-    return EW_SUCCESS;
-  } else {
-    return int16_t(body(h));
+  try {
+    if constexpr (std::is_void_v<std::invoke_result_t<F, Handle&>>) {
+      body(h);
+      return EW_SUCCESS;
+    } else {
+      return int16_t(body(h));
+    }
+  } catch (...) {
+    return fail_call(h, fn, current_error(), args());
   }
+}
+template <class F>
+int16_t local(uint16_t hn, F&& body) {
+  return local(hn, "local", std::forward<F>(body));
 }
 
 }  // namespace oz

@@ -9,8 +9,9 @@ HandleMgr* g_handles = nullptr;
 SocketMgr* g_sockets = nullptr;
 
 bool detailBearing(int16_t c, bool pmc) {
-  static constexpr int16_t cnc[] = {1, 3, 5, 6, 7, 8, 13, 14, 17, -16, -17};
-  static constexpr int16_t pmcs[] = {3, 5, 8, 13, 17, 18, -16, -17};
+  // EW_INTERNAL is the library's own and says what failed in its detail.
+  static constexpr int16_t cnc[] = {1, 3, 5, 6, 7, 8, 13, 14, 17, -16, -17, EW_INTERNAL};
+  static constexpr int16_t pmcs[] = {3, 5, 8, 13, 17, 18, -16, -17, EW_INTERNAL};
   if (pmc) {
     for (int16_t x : pmcs)
       if (x == c) return true;
@@ -65,7 +66,8 @@ Handle::~Handle() {
   circuit = nullptr;
   try {
     socketMgr().releaseCircuit(c, timeout);
-  } catch (const ErrObj&) {
+  } catch (...) {
+    // Destruction goes on: the record is gone whatever the circuit says.
   }
 }
 

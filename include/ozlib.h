@@ -13,9 +13,18 @@
  *   answer), negative codes library and communication errors. After a failure,
  *   cnc_getdtailerr() / pmc_getdtailerr() give its detail words.
  *   EW_CIRCUIT (-16) is final for the handle: free it and allocate another.
+ *   EW_FRAMING (-17) with detail 9 means the controller refused the request
+ *   (an error response or an abort) without naming a reason; the sub-detail is
+ *   the type of the PDU that refused. No refusal ever reads as success.
+ *   EW_INTERNAL (-9) means the library itself could not carry the call out:
+ *   detail 1 when memory ran out, 2 for any other internal failure. Like every
+ *   failure it is logged and recorded; no exception ever leaves a function.
  * - Buffers and counts: the library never writes past the length or count the
  *   caller passes; counts passed by pointer are read on entry and hold the
- *   number delivered on return.
+ *   number delivered on return. A reply too short for a fixed record fails
+ *   with EW_SIZE; where an empty answer is legitimate, a count, a length, an
+ *   end number or cleared entries say how much came, never the buffer's old
+ *   contents.
  * - Byte order: structures are in host order; the library converts each field
  *   from the controller's big-endian form.
  * - Structures have fixed layouts; the offsets given are part of the interface.
@@ -70,6 +79,7 @@ extern "C" {
   X(EW_PRECONDITION, -6)      \
   X(EW_UNDECODABLE, -7)       \
   X(EW_BADHANDLE, -8)         \
+  X(EW_INTERNAL, -9)          \
   X(EW_CIRCUIT, -16)          \
   X(EW_FRAMING, -17)
 
@@ -1012,7 +1022,8 @@ typedef struct proctime_t {
     int8_t part3;    /* +7 */
   } entry[OZ_PROCTIME_MAX]; /* 4, 8 bytes apart */
 } proctime_t;
-/* cnc_rdbaxis: one entry per record the controller sends, at most OZ_BAXIS_MAX. */
+/* cnc_rdbaxis: one entry per record the controller sends, at most OZ_BAXIS_MAX;
+ * the entries after them are zero. */
 #define OZ_BAXIS_MAX 32
 typedef struct baxis_t {
   int16_t v1;  /* 0 */

@@ -94,18 +94,18 @@ RbReply writeDoubles(Table& t, Exists ok, const RbRequest& q) {
 OZ_SIM_FAMILY(data_macro) {
   auto custom = [](Machine& m) -> Table& { return m.state<MacroState>().custom; };
   auto pcode = [](Machine& m) -> Table& { return m.state<MacroState>().pcode; };
-  m.on(1, 21, [=](Machine& m, const RbRequest& q) { return readVars(custom(m), customExists, q); });
-  m.on(1, 22, [=](Machine& m, const RbRequest& q) { return writeVars(custom(m), customExists, q); });
-  m.on(1, 45, [=](Machine& m, const RbRequest& q) { return readVars(pcode(m), pcodeExists, q); });
-  m.on(1, 46, [=](Machine& m, const RbRequest& q) { return writeVars(pcode(m), pcodeExists, q); });
+  m.on(kClassCnc, 21, [=](Machine& m, const RbRequest& q) { return readVars(custom(m), customExists, q); });
+  m.on(kClassCnc, 22, [=](Machine& m, const RbRequest& q) { return writeVars(custom(m), customExists, q); });
+  m.on(kClassCnc, 45, [=](Machine& m, const RbRequest& q) { return readVars(pcode(m), pcodeExists, q); });
+  m.on(kClassCnc, 46, [=](Machine& m, const RbRequest& q) { return writeVars(pcode(m), pcodeExists, q); });
   // No 16-bit p-code area here: the client falls back to 8-byte elements.
-  m.on(1, 300, [](Machine&, const RbRequest&) { return RbReply::fail(1); });
-  m.on(1, 301, [](Machine&, const RbRequest&) { return RbReply::fail(1); });
-  m.on(1, 167, [=](Machine& m, const RbRequest& q) { return readDoubles(custom(m), customExists, q); });
-  m.on(1, 168, [=](Machine& m, const RbRequest& q) { return writeDoubles(custom(m), customExists, q); });
-  m.on(1, 169, [=](Machine& m, const RbRequest& q) { return readDoubles(pcode(m), pcodeExists, q); });
-  m.on(1, 170, [=](Machine& m, const RbRequest& q) { return writeDoubles(pcode(m), pcodeExists, q); });
-  m.on(1, 629, [=](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 300, [](Machine&, const RbRequest&) { return RbReply::fail(1); });
+  m.on(kClassCnc, 301, [](Machine&, const RbRequest&) { return RbReply::fail(1); });
+  m.on(kClassCnc, 167, [=](Machine& m, const RbRequest& q) { return readDoubles(custom(m), customExists, q); });
+  m.on(kClassCnc, 168, [=](Machine& m, const RbRequest& q) { return writeDoubles(custom(m), customExists, q); });
+  m.on(kClassCnc, 169, [=](Machine& m, const RbRequest& q) { return readDoubles(pcode(m), pcodeExists, q); });
+  m.on(kClassCnc, 170, [=](Machine& m, const RbRequest& q) { return writeDoubles(pcode(m), pcodeExists, q); });
+  m.on(kClassCnc, 629, [=](Machine& m, const RbRequest& q) {
     Table& t = custom(m);
     RbReply r;
     int n = 0;
@@ -117,14 +117,14 @@ OZ_SIM_FAMILY(data_macro) {
     }
     return n ? r : RbReply::fail(data::kNoEntry);
   });
-  m.on(1, 23, [](Machine&, const RbRequest&) { return RbReply().i32(33).i32(4); });
-  m.on(1, 47, [](Machine&, const RbRequest&) {
+  m.on(kClassCnc, 23, [](Machine&, const RbRequest&) { return RbReply().i32(33).i32(4); });
+  m.on(kClassCnc, 47, [](Machine&, const RbRequest&) {
     return RbReply().i32(0).i32(0).i32(0).i32(10000).i32(1000).i16(0).i16(1);
   });
-  m.on(1, 231, [](Machine&, const RbRequest&) {
+  m.on(kClassCnc, 231, [](Machine&, const RbRequest&) {
     return RbReply().i32(0).i32(0).i32(0).i32(10000).i32(1000).i32(0).u16(1).u16(1).u16(1);
   });
-  m.on(1, 671, [](Machine&, const RbRequest& q) {
+  m.on(kClassCnc, 671, [](Machine&, const RbRequest& q) {
     static const std::map<std::string, int32_t> kNames = {{"DEPTH", 500}, {"FEED", 501}, {"COUNT", 502}};
     const std::string name(q.data.begin(), std::find(q.data.begin(), q.data.end(), uint8_t(0)));
     auto it = kNames.find(name);

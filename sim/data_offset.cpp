@@ -118,29 +118,29 @@ RbReply range3(int32_t a, int32_t b, int32_t c) { return RbReply().i32(a).i32(0)
 
 OZ_SIM_FAMILY(data_offset) {
   auto st = [](Machine& m) -> OffsetState& { return m.state<OffsetState>(); };
-  m.on(1, 8, [=](Machine& m, const RbRequest& q) { return readTools(st(m).tools, false, q); });
-  m.on(1, 9, [=](Machine& m, const RbRequest& q) { return writeTools(st(m).tools, false, q); });
-  m.on(1, 124, [=](Machine& m, const RbRequest& q) { return readTools(st(m).second, true, q); });
-  m.on(1, 125, [=](Machine& m, const RbRequest& q) { return writeTools(st(m).second, true, q); });
-  m.on(1, 10, [](Machine&, const RbRequest&) { return RbReply().i32(kTools).i16(1).i16(0); });
-  m.on(1, 126, [](Machine&, const RbRequest&) { return RbReply().i32(kTools).i32(2).i16(1); });
-  m.on(1, 200, [](Machine&, const RbRequest&) { return range3(-999999, 999999, 1); });
-  m.on(1, 439, [=](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 8, [=](Machine& m, const RbRequest& q) { return readTools(st(m).tools, false, q); });
+  m.on(kClassCnc, 9, [=](Machine& m, const RbRequest& q) { return writeTools(st(m).tools, false, q); });
+  m.on(kClassCnc, 124, [=](Machine& m, const RbRequest& q) { return readTools(st(m).second, true, q); });
+  m.on(kClassCnc, 125, [=](Machine& m, const RbRequest& q) { return writeTools(st(m).second, true, q); });
+  m.on(kClassCnc, 10, [](Machine&, const RbRequest&) { return RbReply().i32(kTools).i16(1).i16(0); });
+  m.on(kClassCnc, 126, [](Machine&, const RbRequest&) { return RbReply().i32(kTools).i32(2).i16(1); });
+  m.on(kClassCnc, 200, [](Machine&, const RbRequest&) { return range3(-999999, 999999, 1); });
+  m.on(kClassCnc, 439, [=](Machine& m, const RbRequest& q) {
     auto [first, n] = toolValues(q.a1, false);
     if (n == 0) return RbReply::fail(data::kNoEntry);
     for (auto& t : st(m).tools)
       for (int k = 0; k < n; ++k) t[size_t(first + k)] = 0;
     return RbReply();
   });
-  m.on(1, 11, [=](Machine& m, const RbRequest& q) { return readAxes(m, st(m).work, 0, q); });
-  m.on(1, 12, [=](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 11, [=](Machine& m, const RbRequest& q) { return readAxes(m, st(m).work, 0, q); });
+  m.on(kClassCnc, 12, [=](Machine& m, const RbRequest& q) {
     RbReply r = writeAxes(m, st(m).work, 0, q);
     applyWorkOffset(m);
     return r;
   });
-  m.on(1, 298, [=](Machine& m, const RbRequest& q) { return readAxes(m, st(m).fixtures, 0, q); });
-  m.on(1, 299, [=](Machine& m, const RbRequest& q) { return writeAxes(m, st(m).fixtures, 0, q); });
-  m.on(1, 297, [=](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 298, [=](Machine& m, const RbRequest& q) { return readAxes(m, st(m).fixtures, 0, q); });
+  m.on(kClassCnc, 299, [=](Machine& m, const RbRequest& q) { return writeAxes(m, st(m).fixtures, 0, q); });
+  m.on(kClassCnc, 297, [=](Machine& m, const RbRequest& q) {
     OffsetState& s = st(m);
     RbRequest one = q;
     one.a1 = one.a2 = s.activeFixture;
@@ -149,32 +149,32 @@ OZ_SIM_FAMILY(data_offset) {
     if (v.result) return v;
     return RbReply().i32(s.activeFixture).bytes(v.data);
   });
-  m.on(1, 13, [](Machine&, const RbRequest&) { return RbReply().i32(kWork); });
-  m.on(1, 201, [](Machine&, const RbRequest&) { return range3(-99999999, 99999999, 1); });
-  m.on(1, 99, [](Machine& m, const RbRequest& q) { return shiftRead(m, 0, q); });
-  m.on(1, 100, [](Machine& m, const RbRequest& q) { return shiftWrite(m, 0, q); });
-  m.on(1, 101, [](Machine& m, const RbRequest& q) { return shiftRead(m, 1, q); });
-  m.on(1, 102, [](Machine& m, const RbRequest& q) { return shiftWrite(m, 1, q); });
-  m.on(1, 202, [](Machine&, const RbRequest&) { return range3(-99999999, 99999999, 1); });
+  m.on(kClassCnc, 13, [](Machine&, const RbRequest&) { return RbReply().i32(kWork); });
+  m.on(kClassCnc, 201, [](Machine&, const RbRequest&) { return range3(-99999999, 99999999, 1); });
+  m.on(kClassCnc, 99, [](Machine& m, const RbRequest& q) { return shiftRead(m, 0, q); });
+  m.on(kClassCnc, 100, [](Machine& m, const RbRequest& q) { return shiftWrite(m, 0, q); });
+  m.on(kClassCnc, 101, [](Machine& m, const RbRequest& q) { return shiftRead(m, 1, q); });
+  m.on(kClassCnc, 102, [](Machine& m, const RbRequest& q) { return shiftWrite(m, 1, q); });
+  m.on(kClassCnc, 202, [](Machine&, const RbRequest&) { return range3(-99999999, 99999999, 1); });
   // Measured offset: the machine position of the axis named by argument 1.
-  m.on(1, 400, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 400, [](Machine& m, const RbRequest& q) {
     const auto& p = m.motion(1).machine;
     const uint32_t v = q.a1 >= 1 && size_t(q.a1) <= p.size() ? uint32_t(p[size_t(q.a1 - 1)]) : 0;
     return RbReply().u32(v).u32(0);
   });
-  m.on(1, 18, [=](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 18, [=](Machine& m, const RbRequest& q) {
     if (q.a1 < 0 || q.a1 >= kPitch) return RbReply::fail(data::kNoEntry);
     RbReply r;
     for (int i = q.a1; i <= q.a2 && i < kPitch; ++i) r.i16(st(m).pitch[size_t(i)]);
     return r;
   });
-  m.on(1, 19, [=](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 19, [=](Machine& m, const RbRequest& q) {
     if (q.a1 < 0 || q.a2 >= kPitch) return RbReply::fail(data::kNoEntry);
     In in{q.data};
     for (int i = q.a1; i <= q.a2; ++i) st(m).pitch[size_t(i)] = int8_t(in.i16(2 * size_t(i - q.a1)));
     return RbReply();
   });
-  m.on(1, 20, [](Machine&, const RbRequest&) { return RbReply().i32(kPitch); });
+  m.on(kClassCnc, 20, [](Machine&, const RbRequest&) { return RbReply().i32(kPitch); });
 }
 
 }  // namespace oz::sim

@@ -221,15 +221,15 @@ OZ_SIM_FAMILY(data_param) {
                                    {2, 48, 147, 0, 0, 49, 148, 162, 50}};
   for (const Cmds& c : kCmds) {
     const int t = c.table;
-    m.on(1, c.readOld, [t](Machine& m, const RbRequest& q) { return readEntries(m, t, true, q); });
-    m.on(1, c.readNew, [t](Machine& m, const RbRequest& q) { return readEntries(m, t, false, q); });
+    m.on(kClassCnc, c.readOld, [t](Machine& m, const RbRequest& q) { return readEntries(m, t, true, q); });
+    m.on(kClassCnc, c.readNew, [t](Machine& m, const RbRequest& q) { return readEntries(m, t, false, q); });
     if (c.writeOld) {
-      m.on(1, c.writeOld, [t](Machine& m, const RbRequest& q) { return writeEntries(m, t, true, q); });
-      m.on(1, c.writeNew, [t](Machine& m, const RbRequest& q) { return writeEntries(m, t, false, q); });
+      m.on(kClassCnc, c.writeOld, [t](Machine& m, const RbRequest& q) { return writeEntries(m, t, true, q); });
+      m.on(kClassCnc, c.writeNew, [t](Machine& m, const RbRequest& q) { return writeEntries(m, t, false, q); });
     }
-    m.on(1, c.infoOld, [t](Machine& m, const RbRequest& q) { return infoOld(m, t, q); });
-    m.on(1, c.info2, [t](Machine& m, const RbRequest& q) { return info2(m, t, q); });
-    m.on(1, c.num, [t](Machine& m, const RbRequest&) { return numbers(m, t); });
+    m.on(kClassCnc, c.infoOld, [t](Machine& m, const RbRequest& q) { return infoOld(m, t, q); });
+    m.on(kClassCnc, c.info2, [t](Machine& m, const RbRequest& q) { return info2(m, t, q); });
+    m.on(kClassCnc, c.num, [t](Machine& m, const RbRequest&) { return numbers(m, t); });
   }
 }
 

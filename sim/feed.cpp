@@ -5,8 +5,8 @@
 namespace oz::sim {
 
 OZ_SIM_FAMILY(feed) {
-  m.on(1, 36, [](Machine& m, const RbRequest& q) { return RbReply().i32(m.motion(q.path).feed); });
-  m.on(1, 37, [](Machine& m, const RbRequest& q) { return RbReply().i32(m.motion(q.path).spindle); });
+  m.on(kClassCnc, 36, [](Machine& m, const RbRequest& q) { return RbReply().i32(m.motion(q.path).feed); });
+  m.on(kClassCnc, 37, [](Machine& m, const RbRequest& q) { return RbReply().i32(m.motion(q.path).spindle); });
 }
 
 }  // namespace oz::sim

@@ -117,34 +117,34 @@ RbReply parse_address(const RbRequest& q) {
 }  // namespace
 
 OZ_SIM_FAMILY(pmc_memory) {
-  m.on(2, 32769, range_read);
-  m.on(2, 32770, range_write);
-  m.on(2, 32865, range_write);
-  m.on(2, 32771, [](Machine&, const RbRequest&) {
+  m.on(kClassPmc, 32769, range_read);
+  m.on(kClassPmc, 32770, range_write);
+  m.on(kClassPmc, 32865, range_write);
+  m.on(kClassPmc, 32771, [](Machine&, const RbRequest&) {
     RbReply r;
     r.i32(kAreaCount);
     for (int i = 0; i < kAreaCount; ++i)
       r.u16(uint16_t(kAreaLetters[i])).u16(1).u32(0).u32(kAreaBytes[i] - 1);
     return r;
   });
-  m.on(2, 32780, [](Machine& m, const RbRequest& q) {
+  m.on(kClassPmc, 32780, [](Machine& m, const RbRequest& q) {
     return unit_of(m.state<PmcState>(), uint32_t(q.a1)) ? RbReply() : RbReply::fail(3);
   });
-  m.on(2, 32782, [](Machine&, const RbRequest&) { return RbReply().i32(kPmcUnits); });
-  m.on(2, 32783, [](Machine&, const RbRequest& q) {
+  m.on(kClassPmc, 32782, [](Machine&, const RbRequest&) { return RbReply().i32(kPmcUnits); });
+  m.on(kClassPmc, 32783, [](Machine&, const RbRequest& q) {
     RbReply r;
     for (int i = 0; i < std::min<int32_t>(q.a1, kPmcUnits); ++i) r.i32(i + 1);
     return r;
   });
-  m.on(2, 32827, [](Machine&, const RbRequest& q) { return parse_address(q); });
+  m.on(kClassPmc, 32827, [](Machine&, const RbRequest& q) { return parse_address(q); });
   const int widths[] = {4, 2, 1, 0};
   for (int i = 0; i < 4; ++i) {
     const int w = widths[i];
-    m.on(2, uint16_t(32804 + i), [w](Machine& m, const RbRequest& q) { return address_read(m, q, w); });
-    m.on(2, uint16_t(32809 + i), [w](Machine& m, const RbRequest& q) { return address_write(m, q, w); });
+    m.on(kClassPmc, uint16_t(32804 + i), [w](Machine& m, const RbRequest& q) { return address_read(m, q, w); });
+    m.on(kClassPmc, uint16_t(32809 + i), [w](Machine& m, const RbRequest& q) { return address_write(m, q, w); });
   }
   // Newer controllers hand out their alarm texts themselves.
-  m.on(2, 32784, [](Machine& m, const RbRequest& q) {
+  m.on(kClassPmc, 32784, [](Machine& m, const RbRequest& q) {
     const auto& list = m.state<PmcState>().alarms;
     const int from = std::max(q.a1, 1) - 1;
     const int avail = std::max<int>(int(list.size()) - from, 0);
@@ -154,7 +154,7 @@ OZ_SIM_FAMILY(pmc_memory) {
     for (int i = 0; i < n; ++i) r.text(list[size_t(from + i)], 128);
     return r;
   });
-  m.on(2, 32793, [](Machine& m, const RbRequest&) {
+  m.on(kClassPmc, 32793, [](Machine& m, const RbRequest&) {
     return RbReply().i32(int32_t(m.state<PmcState>().alarms.size()));
   });
 }

@@ -11,6 +11,8 @@
 #include "sim/prog_store.h"
 #include "sim/transfer_kinds.h"
 #include "base/be.h"
+#include "ozlib.h"
+#include "sim/machine.h"
 
 namespace oz::sim {
 namespace {
@@ -126,15 +128,9 @@ bool any_running(Machine& m) {
   return false;
 }
 
-std::vector<uint8_t> errorBody(int16_t code) {
-  return {0, 0, uint8_t(uint16_t(code) >> 8), uint8_t(code), 0, 0, 0, 0};
-}
-
-}  // namespace
-
-OZ_SIM_FAMILY(prog_store) {
-  // ---- directory and housekeeping ----------------------------------------------------
-  m.on(1, 6, [](Machine& m, const RbRequest& q) {
+// Directory, program information and housekeeping requests.
+void install_directory(Machine& m) {
+  m.on(kClassCnc, 6, [](Machine& m, const RbRequest& q) {
     auto& s = m.state<ProgStore>();
     RbReply r;
     int n = 0;
@@ -146,42 +142,45 @@ OZ_SIM_FAMILY(prog_store) {
     }
     return n == 0 ? RbReply::fail(3) : r;
   });
-  m.on(1, 7, [](Machine& m, const RbRequest&) {
+  m.on(kClassCnc, 7, [](Machine& m, const RbRequest&) {
     auto& s = m.state<ProgStore>();
     int32_t used = 0;
     for (auto& [n, p] : s.programs) used += int32_t(p.text.size());
     const int32_t count = int32_t(s.programs.size());
     return RbReply().i32(count).i32(kCapacity - count).i32(used).i32(kMemory - used);
   });
-  m.on(1, 3, [](Machine& m, const RbRequest& q) {
+}
+
+void install_housekeeping(Machine& m) {
+  m.on(kClassCnc, 3, [](Machine& m, const RbRequest& q) {
     auto& s = m.state<ProgStore>();
     if (!s.programs.count(q.a1)) return RbReply::fail(5);
     s.selected = q.a1;
     m.motion(q.path).program = q.a1;
     return RbReply();
   });
-  m.on(1, 5, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 5, [](Machine& m, const RbRequest& q) {
     auto& s = m.state<ProgStore>();
     if (running_program(m, q.a1)) return RbReply::fail(kRunning);
     if (s.programs.erase(q.a1) == 0) return RbReply::fail(5);
     return RbReply();
   });
-  m.on(1, 4, [](Machine& m, const RbRequest&) {
+  m.on(kClassCnc, 4, [](Machine& m, const RbRequest&) {
     if (any_running(m)) return RbReply::fail(kRunning);
     m.state<ProgStore>().programs.clear();
     return RbReply();
   });
-  m.on(1, 28, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 28, [](Machine& m, const RbRequest& q) {
     auto& s = m.state<ProgStore>();
     return RbReply().i32(m.motion(q.path).program).i32(s.selected);
   });
-  m.on(1, 454, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 454, [](Machine& m, const RbRequest& q) {
     auto& s = m.state<ProgStore>();
     if (!s.programs.count(q.a1) || s.programs.count(q.a2)) return RbReply::fail(5);
     s.programs[q.a2] = s.programs[q.a1];
     return RbReply();
   });
-  m.on(1, 455, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 455, [](Machine& m, const RbRequest& q) {
     auto& s = m.state<ProgStore>();
     if (running_program(m, q.a1)) return RbReply::fail(kRunning);
     if (!s.programs.count(q.a1) || s.programs.count(q.a2)) return RbReply::fail(5);
@@ -189,7 +188,7 @@ OZ_SIM_FAMILY(prog_store) {
     s.programs.erase(q.a1);
     return RbReply();
   });
-  m.on(1, 58, [](Machine& m, const RbRequest&) {
+  m.on(kClassCnc, 58, [](Machine& m, const RbRequest&) {
     auto& s = m.state<ProgStore>();
     std::string name = s.dnc_name;
     name.resize(64, '\0');
@@ -198,13 +197,14 @@ OZ_SIM_FAMILY(prog_store) {
         .i32(0).i32(0).i32(0).u32(s.dnc_bytes);
   });
 
-  // ---- sessions on the transfer socket ------------------------------------------------
-  FakeController& f = m.server();
+}
+
+// Upload: the answer announces nothing; the content follows in data PDUs
+// and an end PDU. The writes block while the client is slow to read, which
+// is how a controller paces an upload too.
+void install_upload(Machine& m) {
   Machine* mp = &m;
-  // Upload: the answer announces nothing; the content follows in data PDUs
-  // and an end PDU. The writes block while the client is slow to read, which
-  // is how a controller paces an upload too.
-  f.on_pdu(21, [mp](Conn& c, const ReceivedPdu& p) {
+  m.server().on_pdu(kUploadStart, [mp](Conn& c, const ReceivedPdu& p) {
     std::string content;
     int16_t refused = kNoProgram;
     bool announce = false;
@@ -220,38 +220,48 @@ OZ_SIM_FAMILY(prog_store) {
       }
     }
     if (refused != 0) {
-      c.send(21, 3, errorBody(refused));
+      c.send(kUploadStart, kDirError, error_body(0, refused, 0, 0));
       return;
     }
-    c.send(21, 2, words({announce ? uint32_t(content.size()) : 0}));
+    c.send(kUploadStart, kDirResponse, words({announce ? uint32_t(content.size()) : 0}));
     for (size_t at = 0; at < content.size(); at += kChunk) {
       const size_t n = std::min<size_t>(kChunk, content.size() - at);
-      if (!c.send(22, 4, std::vector<uint8_t>(content.begin() + long(at),
-                                              content.begin() + long(at + n))))
+      if (!c.send(kUploadData, kDirOneWay, std::vector<uint8_t>(content.begin() + long(at),
+                                                                 content.begin() + long(at + n))))
         return;
     }
-    c.send(23, 4, {});
+    c.send(kUploadEnd, kDirOneWay, {});
   });
-  f.on_pdu(17, [mp](Conn& c, const ReceivedPdu& p) {
+  // The upload abort and the end acknowledgement need no answer.
+  m.server().on_pdu(kUploadAbort, [](Conn&, const ReceivedPdu&) {});
+  m.server().on_pdu(kUploadEnd, [](Conn&, const ReceivedPdu&) {});
+}
+
+// Download and verify: the data collects until the end files or compares it.
+void install_download(Machine& m) {
+  Machine* mp = &m;
+  FakeController& f = m.server();
+  f.on_pdu(kDownloadStart, [mp](Conn& c, const ReceivedPdu& p) {
     auto l = mp->lock();
     auto& s = mp->state<ProgStore>();
     const uint16_t kind = p.body.size() >= 2 ? be::get16(p.body.data()) : 0;
-    s.session = Session{kind == 0x8000 || kind == 0x8006 ? Session::Verify : Session::Download, {}, 1};
+    const bool verify = kind == OZ_XFER_VERIFY || kind == OZ_XFER_VERIFY_NAMED;
+    s.session = Session{verify ? Session::Verify : Session::Download, {}, 1};
     const bool other = transfer_kind(*mp, kind) != nullptr;
     s.other_kind = other ? kind : 0;
     s.other_text = other ? startText(p) : std::string();
-    c.send(17, 2, {});
+    c.send(kDownloadStart, kDirResponse, {});
   });
-  f.on_pdu(18, [mp](Conn&, const ReceivedPdu& p) {
+  f.on_pdu(kDownloadData, [mp](Conn&, const ReceivedPdu& p) {
     auto l = mp->lock();
     auto& s = mp->state<ProgStore>();
     s.session.data.append(p.body.begin(), p.body.end());
   });
-  f.on_pdu(20, [mp](Conn&, const ReceivedPdu&) {
+  f.on_pdu(kDownloadAbort, [mp](Conn&, const ReceivedPdu&) {
     auto l = mp->lock();
     mp->state<ProgStore>().session = Session{};
   });
-  f.on_pdu(19, [mp](Conn& c, const ReceivedPdu&) {
+  f.on_pdu(kDownloadEnd, [mp](Conn& c, const ReceivedPdu&) {
     auto l = mp->lock();
     auto& s = mp->state<ProgStore>();
     const bool verify = s.session.kind == Session::Verify;
@@ -263,20 +273,25 @@ OZ_SIM_FAMILY(prog_store) {
                     : s.put(s.session.data, [mp](int32_t n) { return running_program(*mp, n); });
     s.session = Session{};
     s.other_kind = 0;
-    if (code == 0) c.send(19, 2, {});
-    else c.send(19, 3, errorBody(code));
+    if (code == 0) c.send(kDownloadEnd, kDirResponse, {});
+    else c.send(kDownloadEnd, kDirError, error_body(0, code, 0, 0));
   });
-  // DNC: the path runs while the program streams in.
-  f.on_pdu(25, [mp](Conn& c, const ReceivedPdu& p) {
+}
+
+// DNC: the path runs while the program streams in.
+void install_dnc(Machine& m) {
+  Machine* mp = &m;
+  FakeController& f = m.server();
+  f.on_pdu(kDncStart, [mp](Conn& c, const ReceivedPdu& p) {
     auto l = mp->lock();
     auto& s = mp->state<ProgStore>();
     s.session = Session{Session::Dnc, {}, p.body.size() >= 4 ? be::get16(p.body.data() + 2) : 1};
     s.dnc_name = "DNC";
     s.dnc_bytes = 0;
     mp->start(s.session.path);
-    c.send(25, 2, {'D', 'N', 'C', 0});
+    c.send(kDncStart, kDirResponse, {'D', 'N', 'C', 0});
   });
-  f.on_pdu(26, [mp](Conn&, const ReceivedPdu& p) {
+  f.on_pdu(kDncData, [mp](Conn&, const ReceivedPdu& p) {
     auto l = mp->lock();
     auto& s = mp->state<ProgStore>();
     s.session.data.append(p.body.begin(), p.body.end());
@@ -288,13 +303,20 @@ OZ_SIM_FAMILY(prog_store) {
     auto& s = mp->state<ProgStore>();
     mp->stop(s.session.path);
     s.session = Session{};
-    if (reply) c.send(27, 2, {});
+    if (reply) c.send(kDncEnd, kDirResponse, {});
   };
-  f.on_pdu(27, [dncStop](Conn& c, const ReceivedPdu&) { dncStop(true, c); });
-  f.on_pdu(28, [dncStop](Conn& c, const ReceivedPdu&) { dncStop(false, c); });
-  // The upload abort and the end acknowledgement need no answer.
-  f.on_pdu(24, [](Conn&, const ReceivedPdu&) {});
-  f.on_pdu(23, [](Conn&, const ReceivedPdu&) {});
+  f.on_pdu(kDncEnd, [dncStop](Conn& c, const ReceivedPdu&) { dncStop(true, c); });
+  f.on_pdu(kDncAbort, [dncStop](Conn& c, const ReceivedPdu&) { dncStop(false, c); });
+}
+
+}  // namespace
+
+OZ_SIM_FAMILY(prog_store) {
+  install_directory(m);
+  install_housekeeping(m);
+  install_upload(m);
+  install_download(m);
+  install_dnc(m);
 }
 
 // ---- the store as other families see it ---------------------------------------------

@@ -66,15 +66,16 @@ void set_mode(Machine& m, int32_t mode) {
 
 }  // namespace oz::sim::state
 
+using namespace oz;
 using namespace oz::sim;
 using namespace oz::sim::state;
 
 OZ_SIM_FAMILY(state_alarms) {
-  m.on(1, 26, [](Machine& m, const RbRequest&) {
+  m.on(kClassCnc, 26, [](Machine& m, const RbRequest&) {
     return RbReply().i32(status_word(m.state<AlarmState>()));
   });
   // Kind -1 lists every alarm; result 2 says more are pending than were asked for.
-  m.on(1, 35, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 35, [](Machine& m, const RbRequest& q) {
     const auto& s = m.state<AlarmState>();
     RbReply r;
     int n = 0, matching = 0;
@@ -86,11 +87,11 @@ OZ_SIM_FAMILY(state_alarms) {
     if (matching > n) r.result = 2;
     return r;
   });
-  m.on(1, 135, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 135, [](Machine& m, const RbRequest& q) {
     std::erase_if(m.state<AlarmState>().alarms, [&](const Alarm& a) { return q.a1 < 0 || a.kind == q.a1; });
     return RbReply();
   });
-  m.on(1, 52, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 52, [](Machine& m, const RbRequest& q) {
     const auto& s = m.state<AlarmState>();
     RbReply r;
     for (const OpMessage& msg : s.messages)
@@ -100,13 +101,13 @@ OZ_SIM_FAMILY(state_alarms) {
     return r;
   });
   // Batches past the last message come back empty.
-  m.on(1, 208, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 208, [](Machine& m, const RbRequest& q) {
     const auto& s = m.state<AlarmState>();
     RbReply r;
     for (int i = q.a1; i < int(s.messages.size()) && i < q.a1 + q.a3; ++i) put_message(r, s.messages[size_t(i)]);
     return r;
   });
-  m.on(1, 227, [](Machine& m, const RbRequest&) {
+  m.on(kClassCnc, 227, [](Machine& m, const RbRequest&) {
     const auto& s = m.state<AlarmState>();
     std::string line = s.messages.empty() ? std::string() : s.messages.back().text;
     return RbReply().bytes(line.data(), line.size());

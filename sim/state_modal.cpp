@@ -1,6 +1,7 @@
 // Modal G codes, modal items and commanded values of the simulated machine.
 #include "sim/state_sim.h"
 
+using namespace oz;
 using namespace oz::sim;
 
 namespace {
@@ -37,19 +38,19 @@ constexpr int kItems = 29;
 OZ_SIM_FAMILY(state_modal) {
   // G-code form: the code's number within its group (x 10 stripped) and a
   // "given in this block" bit.
-  m.on(1, 33, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 33, [](Machine& m, const RbRequest& q) {
     RbReply r;
     const int first = q.a1 < 0 ? 0 : q.a1, last = q.a1 < 0 ? kGroups : std::min(q.a1 + 1, kGroups);
     for (int g = first; g < last; ++g) r.bytes({uint8_t(group_code(m, q, g) / 10 % 100), uint8_t(g == 0 ? 1 : 0)});
     return r;
   });
-  m.on(1, 34, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 34, [](Machine& m, const RbRequest& q) {
     RbReply r;
     const int first = q.a1 < 0 ? 0 : q.a1, last = q.a1 < 0 ? kItems : q.a1 + 1;
     for (int i = first; i < last; ++i) r.i32(item_value(m, q, i)).i16(0).i16(0);
     return r;
   });
-  m.on(1, 150, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 150, [](Machine& m, const RbRequest& q) {
     RbReply r;
     for (int g = 0; g < kGroups; ++g) {
       const int32_t c = group_code(m, q, g);
@@ -58,7 +59,7 @@ OZ_SIM_FAMILY(state_modal) {
     }
     return r;
   });
-  m.on(1, 151, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 151, [](Machine& m, const RbRequest& q) {
     const PathMotion& p = m.motion(q.path);
     RbReply r;
     const struct { char adrs; int32_t value; } cmds[] = {{'F', p.feed_cmd}, {'S', p.spindle_cmd}, {'T', 1}, {'M', 3}};

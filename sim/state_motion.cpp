@@ -4,6 +4,7 @@
 
 #include "sim/state_sim.h"
 
+using namespace oz;
 using namespace oz::sim;
 
 namespace {
@@ -63,28 +64,31 @@ int32_t spindle_value(const PathMotion& p, int kind) {
   }
 }
 
-}  // namespace
-
-OZ_SIM_FAMILY(state_motion) {
-  m.on(1, 25, [](Machine& m, const RbRequest& q) { return run_status(m, q, 7); });
-  m.on(1, 226, [](Machine& m, const RbRequest& q) { return run_status(m, q, 9); });
-  m.on(1, 225, [](Machine&, const RbRequest&) { return RbReply().i16(0); });
-  m.on(1, 152, [](Machine&, const RbRequest&) { return RbReply().i16(0); });
-  m.on(1, 28, [](Machine& m, const RbRequest& q) {
+// Run status, program, block, feed and spindle speed.
+void install_status(Machine& m) {
+  m.on(kClassCnc, 25, [](Machine& m, const RbRequest& q) { return run_status(m, q, 7); });
+  m.on(kClassCnc, 226, [](Machine& m, const RbRequest& q) { return run_status(m, q, 9); });
+  m.on(kClassCnc, 225, [](Machine&, const RbRequest&) { return RbReply().i16(0); });
+  m.on(kClassCnc, 152, [](Machine&, const RbRequest&) { return RbReply().i16(0); });
+  m.on(kClassCnc, 28, [](Machine& m, const RbRequest& q) {
     const PathMotion& p = m.motion(q.path);
     return RbReply().i32(p.program).i32(p.program);
   });
-  m.on(1, 29, [](Machine& m, const RbRequest& q) { return RbReply().i32(m.motion(q.path).block); });
-  m.on(1, 36, [](Machine& m, const RbRequest& q) { return RbReply().i32(m.motion(q.path).feed); });
-  m.on(1, 37, [](Machine& m, const RbRequest& q) { return RbReply().i32(m.motion(q.path).spindle); });
-  m.on(1, 38, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 29, [](Machine& m, const RbRequest& q) { return RbReply().i32(m.motion(q.path).block); });
+  m.on(kClassCnc, 36, [](Machine& m, const RbRequest& q) { return RbReply().i32(m.motion(q.path).feed); });
+  m.on(kClassCnc, 37, [](Machine& m, const RbRequest& q) { return RbReply().i32(m.motion(q.path).spindle); });
+}
+
+// Positions by kind, their presets and the extended-digit form.
+void install_positions(Machine& m) {
+  m.on(kClassCnc, 38, [](Machine& m, const RbRequest& q) {
     const PathMotion& p = m.motion(q.path);
     if (q.a2 > axes_of(m)) return RbReply::fail(4);
     return per_axis(m, q.a2, [&](size_t a) { return position(p, q.a1, a); });
   });
   // Presets: the value written becomes the reading of that kind.
   for (uint16_t cmd : {60, 61, 62, 303}) {
-    m.on(1, cmd, [cmd](Machine& m, const RbRequest& q) {
+    m.on(kClassCnc, cmd, [cmd](Machine& m, const RbRequest& q) {
       PathMotion& p = m.motion(q.path);
       for (size_t i = 0; 8 * i + 4 <= q.data.size(); ++i) {
         const size_t a = q.a1 == -1 ? i : size_t(q.a1 - 1);
@@ -98,7 +102,7 @@ OZ_SIM_FAMILY(state_motion) {
       return RbReply();
     });
   }
-  m.on(1, 718, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 718, [](Machine& m, const RbRequest& q) {
     const PathMotion& p = m.motion(q.path);
     RbReply r;
     for (size_t a = 0; a < size_t(axes_of(m)); ++a) {
@@ -107,11 +111,15 @@ OZ_SIM_FAMILY(state_motion) {
     }
     return r;
   });
+}
+
+// Axis and spindle counts, names, units, meters and speeds.
+void install_axes(Machine& m) {
   // Counts: arguments 0 and 2 count axes, the others spindles.
-  m.on(1, 164, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 164, [](Machine& m, const RbRequest& q) {
     return RbReply().i16(int16_t(q.a1 == 0 || q.a1 == 2 ? axes_of(m) : spindles_of(m)));
   });
-  m.on(1, 137, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 137, [](Machine& m, const RbRequest& q) {
     RbReply r;
     for (int a = 0; a < axes_of(m); ++a) {
       const uint8_t n = uint8_t(kAxisNames[a % 9]);
@@ -120,49 +128,62 @@ OZ_SIM_FAMILY(state_motion) {
     }
     return r;
   });
-  m.on(1, 138, [](Machine& m, const RbRequest&) {
+  m.on(kClassCnc, 138, [](Machine& m, const RbRequest&) {
     RbReply r;
     for (int s = 0; s < spindles_of(m); ++s) r.bytes({'S', uint8_t('1' + s), 0, 0});
     return r;
   });
   // Units: millimetres for positions, mm/min (3) and rpm (4) for speeds.
-  m.on(1, 136, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 136, [](Machine& m, const RbRequest& q) {
     RbReply r;
     const int n = q.a1 <= 2 ? axes_of(m) : 1;
     for (int i = 0; i < n; ++i) r.i16(int16_t(q.a1 <= 2 ? 0 : q.a1)).i16(int16_t(q.a1 <= 2 ? 0 : q.a1));
     return r;
   });
-  m.on(1, 163, [](Machine& m, const RbRequest&) {
+  m.on(kClassCnc, 163, [](Machine& m, const RbRequest&) {
     RbReply r;
     for (int a = 0; a < axes_of(m); ++a) r.u32(0);
     return r;
   });
   for (uint16_t cmd : {64, 832}) {
-    m.on(1, cmd, [](Machine& m, const RbRequest& q) {
+    m.on(kClassCnc, cmd, [](Machine& m, const RbRequest& q) {
       if (q.a2 > spindles_of(m)) return RbReply::fail(3);
       return per_spindle(m, q.a2, spindle_value(m.motion(q.path), q.a1));
     });
   }
   // Speeds: jog feed, then three more of the controller's own.
   for (uint16_t cmd : {165, 828, 829, 830}) {
-    m.on(1, cmd, [cmd](Machine& m, const RbRequest& q) {
+    m.on(kClassCnc, cmd, [cmd](Machine& m, const RbRequest& q) {
       return RbReply().i32(cmd == 165 ? m.motion(q.path).feed_cmd : 0).i16(0).i16(0);
     });
   }
-  m.on(1, 344, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 344, [](Machine& m, const RbRequest& q) {
     const PathMotion& p = m.motion(q.path);
     return RbReply().i32(p.spindle).i32(0).i32(8000);
   });
+}
+
+// Cycle start and reset.
+void install_control(Machine& m) {
   // No cycle start while the emergency stop is pressed.
-  m.on(1, 1, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 1, [](Machine& m, const RbRequest& q) {
     if (m.state<state::PanelState>().emergency) return RbReply::fail(13);
     m.start(q.path);
     return RbReply();
   });
   for (uint16_t cmd : {2, 709}) {
-    m.on(1, cmd, [](Machine& m, const RbRequest& q) {
+    m.on(kClassCnc, cmd, [](Machine& m, const RbRequest& q) {
       m.stop(q.path);
       return RbReply();
     });
   }
+}
+
+}  // namespace
+
+OZ_SIM_FAMILY(state_motion) {
+  install_status(m);
+  install_positions(m);
+  install_axes(m);
+  install_control(m);
 }

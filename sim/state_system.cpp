@@ -4,6 +4,7 @@
 
 #include "sim/state_sim.h"
 
+using namespace oz;
 using namespace oz::sim;
 
 namespace {
@@ -49,41 +50,44 @@ uint32_t word_at(const std::vector<uint8_t>& d, size_t at) {
   return uint32_t(d[at]) << 24 | uint32_t(d[at + 1]) << 16 | uint32_t(d[at + 2]) << 8 | d[at + 3];
 }
 
-}  // namespace
-
-OZ_SIM_FAMILY(state_system) {
-  m.on(1, 65, [](Machine&, const RbRequest& q) { return syssoft(q); });
-  m.on(1, 440, [](Machine&, const RbRequest& q) {
+// System software and hardware lists, module configuration.
+void install_software(Machine& m) {
+  m.on(kClassCnc, 65, [](Machine&, const RbRequest& q) { return syssoft(q); });
+  m.on(kClassCnc, 440, [](Machine&, const RbRequest& q) {
     RbReply r = RbReply().i16(int16_t(std::min(q.a2, 1))).i16(1);
     if (q.a2 >= 1) r.i16(1).text(series_of(q.path), 5).text("01.0", 5);
     return r;
   });
-  m.on(1, 558, [](Machine&, const RbRequest& q) {
+  m.on(kClassCnc, 558, [](Machine&, const RbRequest& q) {
     RbReply r = RbReply().i16(int16_t(std::min(q.a2, 1))).i16(1);
     if (q.a2 >= 1) r.i16(1).text("CNC BASIC", 13).text(series_of(q.path), 5).text("01.0", 5).text("", 3);
     return r;
   });
-  m.on(1, 441, [](Machine&, const RbRequest& q) {
+  m.on(kClassCnc, 441, [](Machine&, const RbRequest& q) {
     RbReply r = RbReply().i32(std::min(q.a2, 1));
     if (q.a2 >= 1) r.u32(0x00100001).u32(0x0A0B0C0D).i16(1).i16(0).i16(0).i16(0).i16(0).i16(0);
     return r;
   });
-  m.on(1, 559, [](Machine&, const RbRequest& q) {
+  m.on(kClassCnc, 559, [](Machine&, const RbRequest& q) {
     RbReply r = RbReply().i16(int16_t(std::min(q.a2, 1))).i16(1);
     if (q.a2 >= 1) r.i16(1).text("MAIN BOARD", 14).i16(0).text("0A0B0C0D", 13).text("OZ-MB", 11).text("01", 9).text("", 3).text("", 2);
     return r;
   });
-  m.on(1, 66, [](Machine&, const RbRequest&) {
+  m.on(kClassCnc, 66, [](Machine&, const RbRequest&) {
     RbReply r;
     r.data.assign(128, 0);
     return r;
   });
-  m.on(1, 69, [](Machine& m, const RbRequest&) {
+}
+
+// The clock and the timers.
+void install_clocks(Machine& m) {
+  m.on(kClassCnc, 69, [](Machine& m, const RbRequest&) {
     RbReply r;
     for (int16_t v : m.state<SystemState>().clock) r.i16(v);
     return r;
   });
-  m.on(1, 70, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 70, [](Machine& m, const RbRequest& q) {
     if (q.data.size() != 12 || q.a1 < 0 || q.a1 > 1) return RbReply::fail(2);
     auto& clock = m.state<SystemState>().clock;
     for (int i = 0; i < 3; ++i) {
@@ -92,54 +96,71 @@ OZ_SIM_FAMILY(state_system) {
     }
     return RbReply();
   });
-  m.on(1, 288, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 288, [](Machine& m, const RbRequest& q) {
     if (q.a1 < 0 || q.a1 > 7) return RbReply::fail(3);
     const auto& t = m.state<SystemState>().timers[q.a1];
     return RbReply().i32(t[0]).i32(t[1]);
   });
-  m.on(1, 289, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 289, [](Machine& m, const RbRequest& q) {
     if (q.a1 < 0 || q.a1 > 7 || q.data.size() != 8) return RbReply::fail(3);
     auto& t = m.state<SystemState>().timers[q.a1];
     t[0] = int32_t(word_at(q.data, 0));
     t[1] = int32_t(word_at(q.data, 4));
     return RbReply();
   });
-  m.on(1, 345, [](Machine&, const RbRequest&) { return RbReply().i16(1).i16(0); });
-  m.on(1, 367, [](Machine&, const RbRequest&) { return RbReply().i32(0); });
-  m.on(1, 438, [](Machine&, const RbRequest&) { return RbReply().text("08004B5A0711", 13); });
-  m.on(1, 232, [](Machine& m, const RbRequest&) {
+}
+
+// Identification, language and the small single-word reads.
+void install_identity(Machine& m) {
+  m.on(kClassCnc, 345, [](Machine&, const RbRequest&) { return RbReply().i16(1).i16(0); });
+  m.on(kClassCnc, 367, [](Machine&, const RbRequest&) { return RbReply().i32(0); });
+  m.on(kClassCnc, 438, [](Machine&, const RbRequest&) { return RbReply().text("08004B5A0711", 13); });
+  m.on(kClassCnc, 232, [](Machine& m, const RbRequest&) {
     return RbReply().u32(m.config().key).u32(0x0A0B0C0D).u32(0).u32(1);
   });
-  m.on(1, 221, [](Machine& m, const RbRequest&) { return RbReply().i16(m.state<SystemState>().language); });
-  m.on(1, 244, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 221, [](Machine& m, const RbRequest&) { return RbReply().i16(m.state<SystemState>().language); });
+  m.on(kClassCnc, 244, [](Machine& m, const RbRequest& q) {
     m.state<SystemState>().language = int16_t(q.a1);
     return RbReply();
   });
-  m.on(1, 247, [](Machine&, const RbRequest&) { return RbReply().i32(1); });
-  m.on(1, 347, [](Machine&, const RbRequest&) { return RbReply().i32(48); });
-  m.on(1, 230, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 247, [](Machine&, const RbRequest&) { return RbReply().i32(1); });
+  m.on(kClassCnc, 347, [](Machine&, const RbRequest&) { return RbReply().i32(48); });
+}
+
+// Screen, operator's message, text conversion and the C executor's memory.
+void install_screen(Machine& m) {
+  m.on(kClassCnc, 230, [](Machine& m, const RbRequest& q) {
     m.state<SystemState>().screen = int16_t(q.a1);
     return RbReply();
   });
   // The operator answers the optional message with its length, which is
   // something a test can see come back.
-  m.on(1, 364, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 364, [](Machine& m, const RbRequest& q) {
     auto& s = m.state<SystemState>();
     s.optmsg.assign(q.data.begin(), q.data.end());
     s.optmsg_answer = int32_t(q.data.size());
     return RbReply();
   });
-  m.on(1, 365, [](Machine& m, const RbRequest&) { return RbReply().i32(m.state<SystemState>().optmsg_answer); });
-  m.on(1, 353, [](Machine&, const RbRequest& q) { return RbReply().bytes(q.data); });
-  m.on(1, 209, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 365, [](Machine& m, const RbRequest&) { return RbReply().i32(m.state<SystemState>().optmsg_answer); });
+  m.on(kClassCnc, 353, [](Machine&, const RbRequest& q) { return RbReply().bytes(q.data); });
+  m.on(kClassCnc, 209, [](Machine& m, const RbRequest& q) {
     const auto& mem = m.state<SystemState>().cbmem;
     if (q.a1 < 0 || q.a2 < 0 || size_t(q.a1) + size_t(q.a2) > mem.size()) return RbReply::fail(3);
     return RbReply().bytes(mem.data() + q.a1, size_t(q.a2));
   });
-  m.on(1, 210, [](Machine& m, const RbRequest& q) {
+  m.on(kClassCnc, 210, [](Machine& m, const RbRequest& q) {
     auto& mem = m.state<SystemState>().cbmem;
     if (q.a1 < 0 || size_t(q.a1) + q.data.size() > mem.size()) return RbReply::fail(3);
     std::copy(q.data.begin(), q.data.end(), mem.begin() + q.a1);
     return RbReply();
   });
+}
+
+}  // namespace
+
+OZ_SIM_FAMILY(state_system) {
+  install_software(m);
+  install_clocks(m);
+  install_identity(m);
+  install_screen(m);
 }

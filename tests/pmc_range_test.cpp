@@ -196,8 +196,9 @@ TEST_F(PmcRangeCalls, ReadWriteSetBudgetAndNothingToSend) {
   uint16_t h = open();
   std::vector<uint32_t> data(800);
   // 2892 - 16 * 2 = 2860 read bytes for two entries.
-  pmcrwreq_t q[2] = {{0, 5, 2, 0, 2860, 0, -1, 0, data.data()}, {0, 5, 2, 0, 4, 0, -1, 0, data.data()}};
-  fake.reply(2, 32769, RbReply());
+  pmcrwreq_t q[2] = {{0, 5, 2, 0, 2860, 0, -1, 0, data.data()},
+                     {0, 5, 2, 0, 4, 0, -1, 0, data.data()}};
+  fake.reply(2, 32769, sim::RbReply().bytes(std::vector<uint8_t>(2860)));
   ASSERT_EQ(EW_SUCCESS, pmc_rdwrpmcrng(h, 2, q));
   EXPECT_EQ((std::pair<int16_t, int16_t>{0, EW_BUFFER}), std::make_pair(q[0].result, q[1].result));
   fake.clear_received();

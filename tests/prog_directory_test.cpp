@@ -293,7 +293,9 @@ const Row kRequestRows[] = {
      }()},
     {"BAxis", {{127, RbReply().bytes({9, 0}).i16(-2).i32(0x30004).i32(0).i32(77).i32(0)}},
      OZ_DO(cnc_rdbaxis(h, a.outs<baxis_t>(OZ_BAXIS_MAX + 1))), 0, {{127}},
-     {at(0, int16_t(9)), at(2, int16_t(-2)), at(4, int16_t(4)), at(8, 77)}},
+     // Entries the reply did not fill are cleared up to the array's end.
+     {at(0, int16_t(9)), at(2, int16_t(-2)), at(4, int16_t(4)), at(8, 77),
+      at(sizeof(baxis_t), std::vector<uint8_t>(sizeof(baxis_t) * (OZ_BAXIS_MAX - 1), 0))}},
     // The text is cut to the caller's room and terminated.
     {"ExecutingProgram", {{32, RbReply().i32(55).bytes({'G', '0', '1', 'X', '5'})}},
      [](uint16_t h, Arena& a) -> int16_t {

@@ -1,5 +1,6 @@
 #include "transport/circuit.h"
 
+#include "base/deadline.h"
 #include "base/log.h"
 
 namespace oz {
@@ -79,7 +80,7 @@ SockPair::SockPair(uint32_t addr_be, uint16_t port_be) : address(addr_be), port(
 SockPair::~SockPair() {
   try {
     deactivate(0);
-  } catch (const ErrObj&) {
+  } catch (...) {
   }
   if (user_lock) plat::mutex_destroy(user_lock);
   if (circuit_lock) plat::mutex_destroy(circuit_lock);
@@ -104,15 +105,41 @@ void SockPair::transact(Socket& s, int32_t timeout, PDU& pdu, uint8_t type) {
     receivePDU(pdu, s, timeout, type);
     return;
   }
-  // The close reply may be preceded by anything still in flight.
-  const uint32_t start = plat::tick_ms();
+  // The close reply may be preceded by anything still in flight; the limit
+  // counts from the send, whatever arrives meanwhile.
+  const Deadline reply(timeout);
   for (;;) {
     if (s.pollNow(0)) {
       receivePDU(pdu, s, timeout, 0);
       if (pdu.type() == kClose) return;
     }
-    if (timeout > 0 && (plat::tick_ms() - start) / 1000u > uint32_t(timeout)) raise_error(EW_CIRCUIT, circuit_detail::kReceiveTimeout, 5);
+    if (reply.passed()) raise_error(EW_CIRCUIT, circuit_detail::kReceiveTimeout, 5);
     plat::sleep_ms(1);
+  }
+}
+
+// Connects and initiates both sockets; pdu ends up holding sock2's initiate reply.
+void SockPair::openSockets(int32_t timeout, PDU& pdu) {
+  try {
+    initPDU(pdu);
+    if (!sock1.create() || !sock2.create()) raise_error(EW_CIRCUIT, circuit_detail::kCreate);
+    sock2.setNoDelay(true);
+    if (!sock1.connect(address, port, timeout)) raise_error(EW_CIRCUIT, circuit_detail::kConnect);
+    pdu.setDataSize(2);
+    pdu.setWord(kPduHeader, 1);
+    transact(sock1, timeout, pdu, kInitiate);
+    if (g_sock_get_interval != 0) plat::sleep_ms(g_sock_get_interval);
+    if (!sock2.connect(address, port, timeout)) raise_error(EW_CIRCUIT, circuit_detail::kConnect);
+    initPDU(pdu);
+    pdu.setDataSize(2);
+    pdu.setWord(kPduHeader, 2);
+    transact(sock2, timeout, pdu, kInitiate);
+  } catch (const ErrObj&) {
+    // A circuit that other (broken) handles still count stays in the table;
+    // its half-opened sockets must not outlive this attempt.
+    sock1.close();
+    sock2.close();
+    throw;
   }
 }
 
@@ -126,27 +153,7 @@ void SockPair::activate(int32_t timeout, const char* id_arg) {
     }
   } else if (!active) {
     PDU pdu;
-    try {
-      initPDU(pdu);
-      if (!sock1.create() || !sock2.create()) raise_error(EW_CIRCUIT, circuit_detail::kCreate);
-      sock2.setNoDelay(true);
-      if (!sock1.connect(address, port, timeout)) raise_error(EW_CIRCUIT, circuit_detail::kConnect);
-      pdu.setDataSize(2);
-      pdu.setWord(10, 1);
-      transact(sock1, timeout, pdu, kInitiate);
-      if (g_sock_get_interval != 0) plat::sleep_ms(g_sock_get_interval);
-      if (!sock2.connect(address, port, timeout)) raise_error(EW_CIRCUIT, circuit_detail::kConnect);
-      initPDU(pdu);
-      pdu.setDataSize(2);
-      pdu.setWord(10, 2);
-      transact(sock2, timeout, pdu, kInitiate);
-    } catch (const ErrObj&) {
-      // A circuit that other (broken) handles still count stays in the table;
-      // its half-opened sockets must not outlive this attempt.
-      sock1.close();
-      sock2.close();
-      throw;
-    }
+    openSockets(timeout, pdu);
     active = 1;
     version = pdu.version();
     if (version <= 2 && id_arg != nullptr) raise_error(EW_UNAVAILABLE);
@@ -165,63 +172,93 @@ void SockPair::activate(int32_t timeout, const char* id_arg) {
   }
 }
 
-void SockPair::readControllerInfo(const PDU& init, const char* id_arg, int32_t timeout) {
-  std::memset(&config, 0, sizeof config);
-  std::memset(sysinfo, 0, sizeof sysinfo);
-  auto r = [&](int off) { return init.word(off); };
-  const bool old = version <= 2;
-  const uint16_t count_raw = old ? r(18) : r(20);
-  // Only fifteen path entries exist, whatever the controller claims.
-  const int count = count_raw > kMaxPaths ? kMaxPaths : count_raw;
-  const uint16_t kind = r(12);
-  if (old) {
-    const int map[][2] = {{0, 10}, {2, 12}, {6, 14}, {8, 16}, {10, 18}, {22, 20},
-                          {28, 14}, {30, 22}, {32, 24}};
-    for (auto& m : map) config.setWord(m[0], r(m[1]));
-    for (int i = 0; i < count; ++i) {
-      const int rec = 26 + 8 * i, e = 42 + 32 * i;
-      const uint16_t w0 = r(rec), w1 = r(rec + 2), w2 = r(rec + 4), w3 = r(rec + 6);
-      const uint16_t axes = kind == 2 ? config.word(6) : w2;
-      const uint16_t words[] = {w0, uint16_t(w0 == 0x2054 ? 2 : 1), w1, w2, w2, w3, axes, axes, w3};
-      for (int k = 0; k < 9; ++k) config.setWord(e + 2 * k, words[k]);
-    }
-  } else {
-    const int map[][2] = {{0, 10},  {2, 12},  {4, 14},  {6, 16},  {8, 18},  {10, 20},
-                          {12, 22}, {14, 24}, {16, 26}, {18, 28}, {20, 30}, {22, 32},
-                          {24, 34}, {26, 36}, {28, 16}, {34, 40}, {38, 44}, {40, 46}};
-    for (auto& m : map) config.setWord(m[0], r(m[1]));
-    const uint16_t level = r(14);
-    if (level >= 3) config.setWord(36, r(42));
-    for (int i = 0; i < count; ++i) {
-      const int rec = 50 + 32 * i, e = 42 + 32 * i;
-      auto w = [&](int off) { return r(rec + off); };
-      const uint16_t words[] = {w(0), w(2), w(4), w(6), w(6), w(10), config.word(6),
-                                config.word(6), config.word(8), w(12), w(14), w(16), w(18)};
-      for (int k = 0; k < 13; ++k) config.setWord(e + 2 * k, words[k]);
-      if (level >= 2) {
-        config.setWord(e + 26, w(20));
-        config.setWord(e + 28, w(22));
-      }
-      if (level >= 3) config.setWord(e + 30, w(24));
-    }
-    std::memset(id, '0', sizeof id);
-  }
+namespace {
 
+// The initiate reply by PDU offset, header included.
+namespace init {
+constexpr int kKind = 12;                  // controller kind word
+constexpr int kLevel = 14;                 // path entry level, version 3 and above
+constexpr int kOldCount = 18, kNewCount = 20;          // path record count
+constexpr int kOldRecords = 26, kOldRecord = 8;        // path records, version 2 or less
+constexpr int kNewRecords = 50, kNewRecord = 32;       // version 3 and above
+constexpr int kNewLevel3Word = 42;         // configuration word 36 at level 3 and above
+}  // namespace init
+
+// Configuration word offset <- initiate reply offset.
+struct WordFrom {
+  int config, reply;
+};
+constexpr WordFrom kOldWords[] = {{0, 10}, {2, 12}, {6, 14}, {8, 16}, {10, 18}, {22, 20},
+                                  {28, 14}, {30, 22}, {32, 24}};
+constexpr WordFrom kNewWords[] = {{0, 10},  {2, 12},  {4, 14},  {6, 16},  {8, 18},  {10, 20},
+                                  {12, 22}, {14, 24}, {16, 26}, {18, 28}, {20, 30}, {22, 32},
+                                  {24, 34}, {26, 36}, {28, 16}, {34, 40}, {38, 44}, {40, 46}};
+// The system code word of the older layout that marks a lathe path.
+constexpr uint16_t kLatheCode = 0x2054;
+// Only fifteen path entries exist, whatever the controller claims.
+int pathCount(uint16_t claimed) { return claimed > kMaxPaths ? kMaxPaths : claimed; }
+
+}  // namespace
+
+// Version 2 or less: 16 bytes of fixed words, then 8-byte path records.
+int SockPair::fillConfigOld(const PDU& init) {
+  for (const WordFrom& m : kOldWords) config.setWord(m.config, init.word(m.reply));
+  const int count = pathCount(init.word(init::kOldCount));
+  const uint16_t kind = init.word(init::kKind);
+  for (int i = 0; i < count; ++i) {
+    const int rec = init::kOldRecords + init::kOldRecord * i;
+    const uint16_t w0 = init.word(rec), w1 = init.word(rec + 2), w2 = init.word(rec + 4),
+                   w3 = init.word(rec + 6);
+    const uint16_t axes = kind == 2 ? config.word(ControllerConfig::kMaxAxes) : w2;
+    const uint16_t words[] = {w0, uint16_t(w0 == kLatheCode ? 2 : 1), w1, w2, w2, w3, axes, axes, w3};
+    for (int k = 0; k < 9; ++k) config.setPathWord(i + 1, 2 * k, words[k]);
+  }
+  return count;
+}
+
+// Version 3 and above: 40 bytes of fixed words, then 32-byte path records.
+int SockPair::fillConfigNew(const PDU& init) {
+  for (const WordFrom& m : kNewWords) config.setWord(m.config, init.word(m.reply));
+  const uint16_t level = init.word(init::kLevel);
+  if (level >= 3) config.setWord(36, init.word(init::kNewLevel3Word));
+  const int count = pathCount(init.word(init::kNewCount));
+  const uint16_t axes = config.word(ControllerConfig::kMaxAxes), w8 = config.word(8);
+  for (int i = 0; i < count; ++i) {
+    const int rec = init::kNewRecords + init::kNewRecord * i;
+    auto e = [&](int off) { return init.word(rec + off); };
+    const uint16_t words[] = {e(0), e(2), e(4), e(6), e(6), e(10), axes,
+                              axes, w8,   e(12), e(14), e(16), e(18)};
+    for (int k = 0; k < 13; ++k) config.setPathWord(i + 1, 2 * k, words[k]);
+    if (level >= 2) {
+      config.setPathWord(i + 1, 26, e(20));
+      config.setPathWord(i + 1, 28, e(22));
+    }
+    if (level >= 3) config.setPathWord(i + 1, ControllerConfig::kFeatureBits, e(24));
+  }
+  std::memset(id, '0', sizeof id);
+  return count;
+}
+
+// One request for the system information of every used path (the first one
+// carrying the scrambled id string when there is one), plus command 140 for
+// the controller kind that needs it.
+void SockPair::readSysInfo(int paths, bool want140, const char* id_arg, int32_t timeout) {
   PDU pdu;
   initPDU(pdu);
   uint8_t rb[kRbRequestHeader + 8];
-  for (int i = 0; i < count; ++i) {
-    if (config.pathWord(i + 1, 0) == 0) continue;
+  auto used = [&](int i) { return config.pathWord(i + 1, ControllerConfig::kSysCode) != 0; };
+  for (int i = 0; i < paths; ++i) {
+    if (!used(i)) continue;
     if (i == 0 && id_arg != nullptr) {
       idComparisonValue(id_arg, id);
       buildRB(rb, kClassCnc, 1, kCmdIdString, 0, 0, 0, 0, 0, 8);
-      scrambleId(id, config.word(38), config.word(40), rb + kRbRequestHeader);
+      scrambleId(id, config.word(ControllerConfig::kKey1), config.word(ControllerConfig::kKey2),
+                 rb + kRbRequestHeader);
     } else {
       buildRB(rb, kClassCnc, uint16_t(i + 1), kCmdSysInfo, 0, 0, 0, 0, 0, 0);
     }
     addRB(pdu, rb);
   }
-  const bool want140 = old && kind == 2;
   if (want140) {
     buildRB(rb, kClassCnc, 1, kCmdKindInfo, 0, 0, 0, 0, 0, 0);
     addRB(pdu, rb);
@@ -229,22 +266,29 @@ void SockPair::readControllerInfo(const PDU& init, const char* id_arg, int32_t t
   if (pdu.dataSize() == 0) return;
   transact(sock2, timeout, pdu, kRequest);
   int n = 0;
-  for (int i = 0; i < count; ++i) {
-    if (config.pathWord(i + 1, 0) == 0) continue;
-    const uint8_t* rep = getReplyRB(pdu, n++);
+  for (int i = 0; i < paths; ++i) {
+    if (!used(i)) continue;
+    const ReplyRb rep(getReplyRB(pdu, n++));
     // A short reply leaves the rest of the record zero rather than reading on.
-    uint16_t len = rbDataLength(rep);
-    std::memcpy(sysinfo[i].bytes, rep + kRbReplyHeader, len < kSysInfoBytes ? len : kSysInfoBytes);
-    uint16_t w0 = be::get16(sysinfo[i].bytes), w1 = be::get16(sysinfo[i].bytes + 2);
+    const uint16_t len = rep.dataLength();
+    std::memcpy(sysinfo[i].bytes, rep.data(), len < kSysInfoBytes ? len : kSysInfoBytes);
+    const uint16_t w0 = be::get16(sysinfo[i].bytes), w1 = be::get16(sysinfo[i].bytes + 2);
     std::memcpy(sysinfo[i].bytes, &w0, 2);
     std::memcpy(sysinfo[i].bytes + 2, &w1, 2);
   }
   if (want140) {
-    const uint8_t* rep = getReplyRB(pdu, n);
-    const uint16_t len = rbDataLength(rep);
-    if (len >= 2) config.setWord(16, be::get16(rep + 16));
-    if (len >= 4) config.setWord(18, be::get16(rep + 18));
+    const ReplyRb rep(getReplyRB(pdu, n));
+    if (rep.dataLength() >= 2) config.setWord(16, be::get16(rep.data()));
+    if (rep.dataLength() >= 4) config.setWord(18, be::get16(rep.data() + 2));
   }
+}
+
+void SockPair::readControllerInfo(const PDU& init, const char* id_arg, int32_t timeout) {
+  std::memset(&config, 0, sizeof config);
+  std::memset(sysinfo, 0, sizeof sysinfo);
+  const bool old = version <= 2;
+  const int paths = old ? fillConfigOld(init) : fillConfigNew(init);
+  readSysInfo(paths, old && init.word(init::kKind) == 2, id_arg, timeout);
 }
 
 void SockPair::deactivate(int32_t timeout) {
@@ -307,7 +351,8 @@ SockPair* SocketMgr::getCircuit(const char* host, uint16_t port, int32_t timeout
     }
     c->activate(timeout, id);
     return c;
-  } catch (const ErrObj&) {
+  } catch (...) {
+    // Whatever failed, the table is left as it was before the call.
     if (c) dropUser(c);
     throw;
   }
@@ -327,7 +372,7 @@ void SocketMgr::dropUser(SockPair* c) {
 void SocketMgr::releaseCircuit(SockPair* c, int32_t timeout) {
   try {
     c->deactivate(timeout);
-  } catch (const ErrObj&) {
+  } catch (...) {
     dropUser(c);
     throw;
   }

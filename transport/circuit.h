@@ -17,6 +17,17 @@ constexpr int kSysInfoBytes = 18;
 
 // The controller configuration, host-order 16-bit words addressed by byte offset.
 struct ControllerConfig {
+  // Words this library reads by name (the others are the controller's).
+  static constexpr int kKind = 2;          // controller kind word
+  static constexpr int kLevel = 4;         // path entry level
+  static constexpr int kMaxAxes = 6;       // largest axis count of any path
+  static constexpr int kPathCount = 10;    // path record count
+  static constexpr int kKey1 = 38, kKey2 = 40;   // the id-string key
+  static constexpr int kPaths = 42;        // path entries, 32 bytes each
+  static constexpr int kPathEntry = 32;
+  static constexpr int kSysCode = 0;       // path entry: system code word, 0 = no CNC
+  static constexpr int kFeatureBits = 30;  // path entry: feature bits
+
   uint8_t bytes[kConfigBytes];
   uint16_t word(int off) const {
     uint16_t v;
@@ -25,7 +36,8 @@ struct ControllerConfig {
   }
   void setWord(int off, uint16_t v) { std::memcpy(bytes + off, &v, 2); }
   // Word at byte `off` of path entry p (1-based).
-  uint16_t pathWord(int p, int off) const { return word(42 + 32 * (p - 1) + off); }
+  uint16_t pathWord(int p, int off) const { return word(kPaths + kPathEntry * (p - 1) + off); }
+  void setPathWord(int p, int off, uint16_t v) { setWord(kPaths + kPathEntry * (p - 1) + off, v); }
 };
 
 struct SysInfo {
@@ -43,6 +55,19 @@ class Lock {
   bool acquire(uint32_t ms);
   void release();
   bool held() const { return held_; }
+
+  // Gives a held lock up for one scope and takes it again, without limit,
+  // when the scope ends (waits that let other handles through).
+  class Released {
+   public:
+    explicit Released(Lock& l) : l_(l) { l_.release(); }
+    ~Released() { l_.acquire(plat::kInfinite); }
+    Released(const Released&) = delete;
+    Released& operator=(const Released&) = delete;
+
+   private:
+    Lock& l_;
+  };
 
  private:
   plat::KMutex* m_;
@@ -95,6 +120,12 @@ class SockPair {
   char id[8];
   ControllerConfig config;
   SysInfo sysinfo[kMaxPaths];
+
+ private:
+  void openSockets(int32_t timeout, PDU& pdu);
+  int fillConfigOld(const PDU& init);
+  int fillConfigNew(const PDU& init);
+  void readSysInfo(int paths, bool want140, const char* id, int32_t timeout);
 };
 
 class SocketMgr {

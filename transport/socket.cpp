@@ -139,11 +139,13 @@ int Socket::send(const void* buf, int n, int flags) {
   return r;
 }
 
+// The log describes the reads the protocol makes (a header, then a body), one
+// line pair each, whether the bytes come from the system or from what one
+// system call read ahead.
 int Socket::receive(void* buf, int n, int flags) {
+  OZ_LOG(2) << sock_ << ": " << "receive(" << buf << ", " << n << ", " << flags << ")";
   if (rx_pos_ == rx_len_) {
-    OZ_LOG(2) << sock_ << ": " << "receive(" << buf << ", " << n << ", " << flags << ")";
-    int r = settle(plat::sock_recv(sock_, rx_, kReadAhead, flags), false, buf, n, flags);
-    if (log_on(3)) dump("Recieve ", rx_, r);
+    const int r = settle(plat::sock_recv(sock_, rx_, kReadAhead, flags), false, buf, n, flags);
     rx_pos_ = 0;
     rx_len_ = r;
   }
@@ -151,6 +153,7 @@ int Socket::receive(void* buf, int n, int flags) {
   if (take > n) take = n;
   std::memcpy(buf, rx_ + rx_pos_, size_t(take));
   rx_pos_ += take;
+  if (log_on(3)) dump("Recieve ", static_cast<const uint8_t*>(buf), take);
   return take;
 }
 

@@ -4,30 +4,38 @@
 namespace oz {
 namespace {
 
+// Attaches the circuit of (address, port) and takes over what it learnt.
+void connect(Handle& h, const char* address, uint16_t port, const char* id, int32_t timeout) {
+  SockPair* c = socketMgr().getCircuit(address, port, timeout, id);
+  attach_circuit(&h, c);
+  h.timeout = timeout;
+  const uint16_t v = c->version;
+  const bool packed = c->config.word(ControllerConfig::kKind) == 2;
+  if (v < 3) h.flags |= kOldProtocol | (packed ? kDialectPacked : kDialectCompact);
+  else if (v >= 5) h.flags |= kDialectCurrent | kProtocol5;
+  else h.flags |= kDialectCurrent;
+  h.config = c->config;
+  std::memcpy(h.sysinfo, c->sysinfo, sizeof h.sysinfo);
+  if (v > 1) h.flags |= kProtocol2;
+}
+
 int16_t allocate(const char* address, uint16_t port, const char* id, int32_t timeout,
                  uint16_t* out) {
-  plat::on_thread_uses_library();
-  Handle* h = handleMgr().create(plat::thread_id());
-  if (h == nullptr) {
-    OZ_LOG(1) << "Error: The handle pool was empty.";
-    return EW_BADHANDLE;
-  }
+  Handle* h = nullptr;
   try {
-    SockPair* c = socketMgr().getCircuit(address, port, timeout, id);
-    attach_circuit(h, c);
-    h->timeout = timeout;
-    const uint16_t v = c->version;
-    if (v < 3) h->flags |= kOldProtocol | (c->config.word(2) == 2 ? kDialectPacked : kDialectCompact);
-    else if (v >= 5) h->flags |= kDialectCurrent | kProtocol5;
-    else h->flags |= kDialectCurrent;
-    h->config = c->config;
-    std::memcpy(h->sysinfo, c->sysinfo, sizeof h->sysinfo);
-    if (v > 1) h->flags |= kProtocol2;
-  } catch (const ErrObj& e) {
+    plat::on_thread_uses_library();
+    h = handleMgr().create(plat::thread_id());
+    if (h == nullptr) {
+      OZ_LOG(1) << "Error: The handle pool was empty.";
+      return EW_BADHANDLE;
+    }
+    connect(*h, address, port, id, timeout);
+  } catch (...) {
+    const ErrObj e = current_error();
     OZ_LOG(1) << "Error: cnc_allclibhndls(" << (address ? address : "") << ' ' << port << ' '
               << static_cast<const void*>(id) << ' ' << timeout << ' '
               << static_cast<const void*>(out) << "): " << e;
-    handleMgr().remove(h->number);
+    if (h != nullptr) handleMgr().remove(h->number);
     return e.code;
   }
   *out = h->number;
@@ -36,8 +44,8 @@ int16_t allocate(const char* address, uint16_t port, const char* id, int32_t tim
   return EW_SUCCESS;
 }
 
-int16_t storeDetail(uint16_t hn, dtailerr_t* out, ErrStore Handle::*store) {
-  return local(hn, [&](Handle& h) {
+int16_t storeDetail(uint16_t hn, const char* fn, dtailerr_t* out, ErrStore Handle::*store) {
+  return local(hn, fn, [&](Handle& h) {
     out->detail = int16_t((h.*store).detail);
     out->subdetail = int16_t((h.*store).sub);
   });
@@ -69,7 +77,8 @@ OZ_EXPORT int16_t OZ_CALL cnc_freelibhndl(uint16_t hn) {
   if (SockPair* c = attach_circuit(h, nullptr)) {
     try {
       socketMgr().releaseCircuit(c, h->timeout);
-    } catch (const ErrObj& e) {
+    } catch (...) {
+      const ErrObj e = current_error();
       OZ_LOG(1) << "Error: cnc_freelibhndl(" << hn << "): " << e;
       result = e.code;
     }
@@ -80,15 +89,15 @@ OZ_EXPORT int16_t OZ_CALL cnc_freelibhndl(uint16_t hn) {
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_settimeout(uint16_t hn, int32_t timeout) {
-  return local(hn, [&](Handle& h) { h.timeout = timeout; });
+  return local(hn, __func__, [&](Handle& h) { h.timeout = timeout; });
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_resetconnect(uint16_t hn) {
-  return local(hn, [&](Handle& h) { breakCircuit(h); });
+  return local(hn, __func__, [&](Handle& h) { breakCircuit(h); });
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_setpath(uint16_t hn, int16_t path) {
-  return local(hn, [&](Handle& h) -> int16_t {
+  return local(hn, __func__, [&](Handle& h) -> int16_t {
     if (path < 1) path = 1;
     if (path > kMaxPaths || h.config.pathWord(path, 0) == 0) {
       OZ_LOG(2) << "Error: cannot change path to " << path << ": no CNC.";
@@ -105,7 +114,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_setpath(uint16_t hn, int16_t path) {
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_getpath(uint16_t hn, int16_t* path, int16_t* maxpath) {
-  return local(hn, [&](Handle& h) {
+  return local(hn, __func__, [&](Handle& h) {
     *path = h.path;
     const uint16_t range = h.config.word(30);
     *maxpath = int16_t(range != 0 ? h.config.word(32) + range - 1 : h.config.word(22));
@@ -113,22 +122,22 @@ OZ_EXPORT int16_t OZ_CALL cnc_getpath(uint16_t hn, int16_t* path, int16_t* maxpa
 }
 
 namespace {
-int16_t setFlag(uint16_t hn, uint32_t flag, uint16_t on) {
-  return local(hn, [&](Handle& h) { h.flags = on ? (h.flags | flag) : (h.flags & ~flag); });
+int16_t setFlag(uint16_t hn, const char* fn, uint32_t flag, uint16_t on) {
+  return local(hn, fn, [&](Handle& h) { h.flags = on ? (h.flags | flag) : (h.flags & ~flag); });
 }
-int16_t getFlag(uint16_t hn, uint32_t flag, uint16_t* out) {
-  return local(hn, [&](Handle& h) { *out = h.has(flag) ? 1 : 0; });
+int16_t getFlag(uint16_t hn, const char* fn, uint32_t flag, uint16_t* out) {
+  return local(hn, fn, [&](Handle& h) { *out = h.has(flag) ? 1 : 0; });
 }
 }  // namespace
 
-OZ_EXPORT int16_t OZ_CALL cnc_setmactype(uint16_t h, uint16_t type) { return setFlag(h, kMacBinary, type); }
-OZ_EXPORT int16_t OZ_CALL cnc_getmactype(uint16_t h, uint16_t* type) { return getFlag(h, kMacBinary, type); }
-OZ_EXPORT int16_t OZ_CALL cnc_setpmactype(uint16_t h, uint16_t type) { return setFlag(h, kPmacBinary, type); }
-OZ_EXPORT int16_t OZ_CALL cnc_getpmactype(uint16_t h, uint16_t* type) { return getFlag(h, kPmacBinary, type); }
+OZ_EXPORT int16_t OZ_CALL cnc_setmactype(uint16_t h, uint16_t type) { return setFlag(h, __func__, kMacBinary, type); }
+OZ_EXPORT int16_t OZ_CALL cnc_getmactype(uint16_t h, uint16_t* type) { return getFlag(h, __func__, kMacBinary, type); }
+OZ_EXPORT int16_t OZ_CALL cnc_setpmactype(uint16_t h, uint16_t type) { return setFlag(h, __func__, kPmacBinary, type); }
+OZ_EXPORT int16_t OZ_CALL cnc_getpmactype(uint16_t h, uint16_t* type) { return getFlag(h, __func__, kPmacBinary, type); }
 
 OZ_EXPORT int16_t OZ_CALL cnc_getdtailerr(uint16_t h, dtailerr_t* e) {
-  return storeDetail(h, e, &Handle::cnc_err);
+  return storeDetail(h, __func__, e, &Handle::cnc_err);
 }
 OZ_EXPORT int16_t OZ_CALL pmc_getdtailerr(uint16_t h, dtailerr_t* e) {
-  return storeDetail(h, e, &Handle::pmc_err);
+  return storeDetail(h, __func__, e, &Handle::pmc_err);
 }

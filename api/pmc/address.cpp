@@ -121,9 +121,10 @@ OZ_EXPORT int16_t OZ_CALL pmc_parse_string_into_pmc_address(uint16_t h, const ch
   });
 }
 
+// The record comes back whole or the answer is no answer (EW_SIZE).
 OZ_EXPORT int16_t OZ_CALL pmc_convert_from_string_to_address(uint16_t h, uint8_t* record84) {
   return call(h, __func__, args(record84), [&](Call& c) {
-    Reader d = c.exchange(pmc(32859).with(record84, 84));
+    Reader d = c.exchange(pmc(32859).with(record84, 84)).sub(0, 84);
     d.copy(record84, 0, 84);
   });
 }
@@ -143,9 +144,9 @@ OZ_EXPORT int16_t OZ_CALL pmc_get_timer_type(uint16_t h, int32_t first, int32_t 
                                              int16_t* types) {
   return call(h, __func__, args(first, last, types), [&](Call& c) {
     const int n = timer_span(first, last);
-    Reader d = c.exchange(pmc(32842).args(first, last));
-    const int got = std::min<int>(d.size() / 2, n);
-    for (int i = 0; i < got; ++i) types[i] = d.i16(2 * i);
+    // Every timer asked for gets its type, or the call fails (EW_SIZE).
+    Reader d = c.exchange(pmc(32842).args(first, last)).sub(0, 2 * n);
+    for (int i = 0; i < n; ++i) types[i] = d.i16(2 * i);
   });
 }
 

@@ -68,13 +68,16 @@ int16_t cntl_write(uint16_t h, const char* fn, uint16_t cmd, int16_t length,
 }
 
 // The keep-relay area is a plain byte string, so no conversion is needed.
+// The caller has no count to learn a short read from: the PMC ending the
+// range early fails the call (EW_SIZE).
 template <class N>
 int16_t kpm_read(uint16_t h, const char* fn, uint32_t offset, uint8_t* buf, N size) {
   return call(h, fn, args(offset, buf, size), [&](Call& c) {
-    in_chunks(c, size, 1432, [&](uint64_t done, uint64_t n) {
+    const uint64_t got = in_chunks(c, size, 1432, [&](uint64_t done, uint64_t n) {
       Reader d = c.exchange(pmc(32776).args(offset + done, n));
       return uint64_t(d.copy(buf + done, 0, size_t(n)));
     });
+    expect(got == size, EW_SIZE);
   });
 }
 

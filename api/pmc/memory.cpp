@@ -99,12 +99,14 @@ void mem_read(Call& c, int16_t type, uint32_t address, uint32_t count, void* buf
   expect(count != 0, EW_SIZE);
   const int size = 1 << shift;
   auto* out = static_cast<uint8_t*>(buf);
-  in_chunks(c, count, 1432 >> shift, [&](uint64_t done, uint64_t n) {
+  const uint64_t got = in_chunks(c, count, 1432 >> shift, [&](uint64_t done, uint64_t n) {
     Reader d = c.exchange(cnc(kMemRead).args(kMemArea, address + (done << shift), type, n));
-    const uint64_t got = std::min<uint64_t>(d.size() >> shift, n);
-    items_from_wire(out + (done << shift), d.raw(), size_t(got), size);
-    return got;
+    const uint64_t items = std::min<uint64_t>(d.size() >> shift, n);
+    items_from_wire(out + (done << shift), d.raw(), size_t(items), size);
+    return items;
   });
+  // No count goes back to the caller: a short read is a failure, not success.
+  expect(got == count, EW_SIZE);
 }
 
 void mem_write(Call& c, int16_t type, uint32_t address, uint32_t count, const void* buf) {

@@ -87,7 +87,7 @@ OZ_EXPORT int16_t OZ_CALL pmc_rdpmcrng(uint16_t h, int16_t adr_type, int16_t dat
     expect(length >= bytes + 8, EW_SIZE);
     auto* items = reinterpret_cast<uint8_t*>(buf) + 8;
     const uint32_t room = length - 8u;
-    in_chunks(c, bytes, kReadChunk / size * size, [&](uint64_t done, uint64_t n) {
+    const uint64_t got = in_chunks(c, bytes, kReadChunk / size * size, [&](uint64_t done, uint64_t n) {
       const uint32_t at = s_number + uint32_t(done);
       Reader d = c.exchange(pmc(kRead).args(at, at + n - 1, adr_type, data_type));
       const size_t asked = size_t(n + size - 1) / size;
@@ -95,10 +95,14 @@ OZ_EXPORT int16_t OZ_CALL pmc_rdpmcrng(uint16_t h, int16_t adr_type, int16_t dat
       items_from_wire(items + done, d.raw(), count, size);
       return uint64_t(count) * size;
     });
+    // The end says what came: a PMC that ends the range early is not made
+    // to look as if it had sent it all, and one that sends nothing has not
+    // answered.
+    expect(got > 0, EW_SIZE);
     buf->adr_type = adr_type;
     buf->data_type = data_type;
     buf->datano_s = s_number;
-    buf->datano_e = e_number;
+    buf->datano_e = uint16_t(s_number + got - 1);
   });
 }
 
@@ -140,6 +144,8 @@ OZ_EXPORT int16_t OZ_CALL pmc_rdwrpmcrng(uint16_t h, int16_t count, pmcrwreq_t* 
       r.result = c.result(k);
       if (r.kind != 0 || r.result != 0) continue;
       Reader d = c.rbAny(k);
+      // An entry the reply does not fill gets a result of its own.
+      if (d.size() < r.length) r.result = EW_SIZE;
       const int words = std::min<int>(r.length, d.size()) / 4;
       for (int i = 0; i < words; ++i) {
         const uint32_t w = swapped(d.u32(4 * i), r);

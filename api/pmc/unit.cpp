@@ -61,7 +61,7 @@ OZ_EXPORT int16_t OZ_CALL pmc_select_pmc_unit(uint16_t h, int32_t unit) {
 }
 
 OZ_EXPORT int16_t OZ_CALL pmc_get_current_pmc_unit(uint16_t h, int32_t* unit) {
-  return local(h, [&](Handle& r) { *unit = int32_t(r.pmc_unit & 0xFF); });
+  return local(h, __func__, [&](Handle& r) { *unit = int32_t(r.pmc_unit & 0xFF); });
 }
 
 OZ_EXPORT int16_t OZ_CALL pmc_get_pmc_unit_types(uint16_t h, int32_t* types, int32_t* count) {

@@ -1,5 +1,6 @@
 // The program directory: paged reads of the program table and its text form.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "core/frame.h"
@@ -60,7 +61,10 @@ int16_t pagedRead(Call& c, const Page& p, int32_t* start, int16_t* count, Put&& 
     read += got;
     if (got < ask) break;
     remaining -= ask;
-    next = d.i32((got - 1) * p.entry) + 1;
+    // Stepped in a wider type: after the largest number there is nothing.
+    const int64_t after = int64_t(d.i32((got - 1) * p.entry)) + 1;
+    if (after > INT32_MAX) break;
+    next = int32_t(after);
   }
   *start = first;
   *count = int16_t(read);
@@ -79,16 +83,12 @@ void putDir2(prgdir2_t& o, const Reader& e, int16_t type) {
   if (type >= 1) e.copy(o.comment, 8, sizeof o.comment);
 }
 
-int16_t readDir2(uint16_t h, const char* fn, int16_t type, int32_t* start, int16_t* num,
-                 prgdir2_t* buf, int32_t shown_start) {
-  return call(h, fn, args(type, shown_start, oz::count(num), buf), [&](Call& c) {
-    expect(*num >= 1, EW_SIZE);
-    expect_range(type, 0, 2, EW_KIND);
-    Page p = kDir6;
-    p.type = type;
-    return raised(pagedRead(c, p, start, num,
-                            [&](int i, const Reader& e) { putDir2(buf[i], e, type); }));
-  });
+void readDir2(Call& c, int16_t type, int32_t* start, int16_t* num, prgdir2_t* buf) {
+  expect(*num >= 1, EW_SIZE);
+  expect_range(type, 0, 2, EW_KIND);
+  Page p = kDir6;
+  p.type = type;
+  raised(pagedRead(c, p, start, num, [&](int i, const Reader& e) { putDir2(buf[i], e, type); }));
 }
 
 // The text directory's writer: lines go in only with room for the closing
@@ -180,8 +180,9 @@ int16_t textDir(uint16_t h, const char* fn, int16_t type, int32_t start, int32_t
         if (!out.line(line, len, first)) return EW_SIZE;
         first = false;
       }
-      next = batch[n - 1].number + 1;
-      if (next > end) break;
+      const int64_t after = int64_t(batch[n - 1].number) + 1;   // wider: no overflow past the last
+      if (after > end) break;
+      next = int32_t(after);
     }
     out.close();
     return EW_SUCCESS;
@@ -202,20 +203,22 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdprogdir(uint16_t h, int16_t type, int16_t start,
 
 OZ_EXPORT int16_t OZ_CALL cnc_rdprogdir2o8(uint16_t h, int16_t type, int32_t* start,
                                            int16_t* count, prgdir2_t* buf) {
-  return readDir2(h, __func__, type, start, count, buf, *start);
+  return call(h, __func__, args(type, oz::count(start), oz::count(count), buf),
+              [&](Call& c) { readDir2(c, type, start, count, buf); });
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_rdprogdir2(uint16_t h, int16_t type, int16_t* start, int16_t* count,
                                          prgdir2_t* buf) {
-  int32_t wide = *start;
-  const int16_t r = readDir2(h, __func__, type, &wide, count, buf, wide);
-  *start = int16_t(wide);
-  return r;
+  return call(h, __func__, args(type, oz::count(start), oz::count(count), buf), [&](Call& c) {
+    int32_t wide = *start;
+    readDir2(c, type, &wide, count, buf);
+    *start = int16_t(wide);
+  });
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_rdprogdir3(uint16_t h, int16_t type, int32_t* start, int16_t* num,
                                          prgdir3_t* buf) {
-  return call(h, __func__, args(type, *start, oz::count(num), buf), [&](Call& c) {
+  return call(h, __func__, args(type, oz::count(start), oz::count(num), buf), [&](Call& c) {
     expect(*num >= 1, EW_SIZE);
     expect_range(type, 0, 2, EW_KIND);
     const bool longer = path_is_w(c.h);
@@ -243,7 +246,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdprogdir3(uint16_t h, int16_t type, int32_t* star
 
 OZ_EXPORT int16_t OZ_CALL cnc_rdprgdirtime(uint16_t h, int32_t* start, int16_t* num,
                                            prgdirtm_t* buf) {
-  return call(h, __func__, args(*start, oz::count(num), buf), [&](Call& c) {
+  return call(h, __func__, args(oz::count(start), oz::count(num), buf), [&](Call& c) {
     expect(*num >= 1, EW_SIZE);
     return raised(pagedRead(c, kDirTime, start, num, [&](int i, const Reader& e) {
       buf[i].number = e.i32(0);

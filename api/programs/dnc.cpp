@@ -72,7 +72,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_dnc2(uint16_t hn, int32_t* length, const void* dat
         save_abort_error(h, pduError(pdu));
         raise_error(EW_CANCELLED);
       }
-      logUnexpected(h, ": cnc_dnc2(", pdu);
+      logUnexpected(h, "cnc_dnc2(", pdu);
     }
     // DNC data has no time-out of its own: the controller takes it at the
     // pace it runs the program.
@@ -106,7 +106,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_dncend2(uint16_t hn, int16_t code) {
       initPDU(pdu);
       exchangePDU(h, pdu, kDncEnd);
     } else {
-      sendBare(h, kDncAbort, kDirOneWay, 8, code);
+      sendBare(h, kDncAbort, kDirOneWay, kAbortBody, code);
     }
     return EW_SUCCESS;
   });

@@ -190,6 +190,9 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdbaxis(uint16_t h, baxis_t* out) {
       out[i].v3 = int16_t(d.i32(20 * i + 4));
       out[i].v4 = d.i32(20 * i + 12);
     }
+    // The array has no count: entries the controller did not send read as
+    // zero, never as what the caller's array held before.
+    std::memset(out + n, 0, sizeof *out * size_t(OZ_BAXIS_MAX - n));
   });
 }
 

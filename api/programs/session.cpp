@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "base/deadline.h"
+
 namespace oz::prog {
 
 void note(const Handle& h, const char* text) { OZ_LOG(1) << "Error: " << h.number << text; }
@@ -62,16 +64,11 @@ int16_t open_session(Handle& h, const Start& s, int16_t data_kind, const char* t
   return EW_SUCCESS;
 }
 
-ErrObj pduError(const PDU& pdu) {
-  auto w = [&](int off) -> uint16_t {
-    return off + 2 <= pdu.dataSize() ? be::get16(pdu.body() + off) : 0;
-  };
-  return ErrObj(int16_t(w(2)), w(4), w(6));
-}
+ErrObj pduError(const PDU& pdu) { return refusalError(refusalOf(pdu)); }
 
 void sendBare(Handle& h, uint8_t type, uint8_t direction, uint16_t size, int16_t code) {
   PDU pdu;
-  std::memset(pdu.b, 0, kPduHeader + 8);
+  std::memset(pdu.b, 0, kPduHeader + kAbortBody);
   be::put16(pdu.body() + 2, uint16_t(code));
   pdu.setDataSize(size);
   sendPDUOnly(h, pdu, type, direction);
@@ -90,13 +87,12 @@ void logBuffer(const Handle& h, const char* fn, int32_t length, const void* data
 
 int16_t bufferWait(Handle& h, const Wait& w) {
   const uint32_t now = plat::tick_ms();
-  if (h.last_xfer_tick == 0 || h.timeout <= 0 ||
-      (now - h.last_xfer_tick) / 1000u <= uint32_t(h.timeout)) {
+  if (h.last_xfer_tick == 0 || !Deadline(h.timeout, h.last_xfer_tick).passed(now)) {
     if (h.last_xfer_tick == 0) h.last_xfer_tick = now;
     plat::sleep_ms(0);
     return EW_BUFFER;
   }
-  sendBare(h, w.abort_type, kDirOneWay, 8);
+  sendBare(h, w.abort_type, kDirOneWay, kAbortBody);
   OZ_LOG(1) << "Timeout error: " << h.circuit->sock1.number() << ": " << w.timeout_name
             << h.number << "): " << h.timeout;
   breakCircuit(h);

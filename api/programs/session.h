@@ -4,7 +4,8 @@
 // report differently from ordinary requests: "not started" and "busy" are
 // plain returns with their own lines, the data calls record only some codes,
 // and a normal upload end (code 0) surfaces as EW_CANCELLED. session_call()
-// is that variant of call(); like call() it is the only catch on its path.
+// is that variant of call(); like call() it is the only catch on its path and
+// lets nothing out (EW_INTERNAL for what is not an ErrObj).
 #pragma once
 #include <cstdio>
 #include <initializer_list>
@@ -28,7 +29,8 @@ int16_t session_call(uint16_t hn, const char* fn, const A& a, Report how, F&& bo
   Handle& h = *hp;
   try {
     return int16_t(body(h));
-  } catch (const ErrObj& e) {
+  } catch (...) {
+    const ErrObj e = current_error();
     ErrObj r = e;
     int level = 1;
     bool rec = true;
@@ -78,8 +80,8 @@ class SessionClose {
   uint32_t bits_;
 };
 
-// The three error words an error or abort PDU carries at body +2, +4, +6;
-// words past a short body read as 0.
+// The error an error or abort PDU carries at body +2, +4, +6 (refusalError:
+// words past a short body read as 0, and a refusal without a code still fails).
 ErrObj pduError(const PDU& pdu);
 // Sends an empty (or 8-byte abort) PDU straight on the transfer socket.
 void sendBare(Handle& h, uint8_t type, uint8_t direction, uint16_t size, int16_t code = 0);

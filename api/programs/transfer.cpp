@@ -68,7 +68,7 @@ int32_t drainUpload(Handle& h, uint8_t* out, int32_t want, int32_t* length, bool
       case kUploadAbort:
         finish(h, kUploadFinished, pduError(pdu));
       default:
-        logUnexpected(h, ": cnc_upload3(", pdu);
+        logUnexpected(h, "cnc_upload3(", pdu);
         h.flags |= kUploadFinished;
         h.abort_err = {};
         raise_saved_abort(h);
@@ -115,7 +115,7 @@ int16_t uploadEnd(uint16_t hn) {
       receivePDUOnly(h, pdu, 0);
       switch (pdu.type()) {
         case kUploadData:
-          sendBare(h, kUploadAbort, kDirOneWay, 8);
+          sendBare(h, kUploadAbort, kDirOneWay, kAbortBody);
           break;
         case kUploadEnd:
           sendBare(h, kUploadEnd, kDirResponse, 0);
@@ -125,10 +125,10 @@ int16_t uploadEnd(uint16_t hn) {
           if (h.abort_err.code != 0) raise_saved_abort(h);
           break;
         default:
-          logUnexpected(h, ": cnc_upend3(", pdu);
+          logUnexpected(h, "cnc_upend3(", pdu);
       }
     } else {
-      sendBare(h, kUploadAbort, kDirOneWay, 8);
+      sendBare(h, kUploadAbort, kDirOneWay, kAbortBody);
     }
     if (h.xfer_delivered < h.xfer_total) raise_error(EW_VALUE, 144, 0);
     return EW_SUCCESS;
@@ -148,7 +148,7 @@ int16_t downloadData(uint16_t hn, int32_t* length, const void* data) {
       PDU pdu;
       receivePDUOnly(h, pdu, 0);
       if (pdu.type() == kDownloadAbort) finish(h, kDownloadStopped, pduError(pdu));
-      logUnexpected(h, ": cnc_download3(", pdu);
+      logUnexpected(h, "cnc_download3(", pdu);
     }
     if (!canSendTransfer(h)) {
       const int16_t r = bufferWait(h, {kDownloadAbort, kDownloadStopped,
@@ -229,10 +229,16 @@ struct FileText {
 
 // ---- upload ------------------------------------------------------------------------
 
+// The older entry points and the file aliases test their own arguments
+// before they call the session function, so before its handle test: a
+// negative type or number, or a length out of range, is answered at once, as
+// these entry points always have answered it.
+
 OZ_EXPORT int16_t OZ_CALL cnc_upstart3_f(uint16_t h, int16_t type, const char* t1,
                                          const char* t2) {
   // Releasing the protection of system files rides on the flash kinds and
-  // opens no session.
+  // opens no session; the test comes before the handle's, since it decides
+  // which request goes out at all.
   if ((uint16_t(type) == OZ_XFER_FLASH || uint16_t(type) == OZ_XFER_FLASH2) && t1 &&
       std::strcmp(t1, "SDEL:") == 0)
     return call(h, "rel_sys_file_prot", args(), [&](Call& c) { c.exchange(cnc(213)); });
@@ -274,7 +280,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_fileread(uint16_t h, int32_t* length, void* data) 
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_cupload(uint16_t h, upload_t* buf, uint16_t* length) {
-  if (*length < kUploadBlock) return EW_SIZE;
+  if (length == nullptr || *length < kUploadBlock) return EW_SIZE;
   int32_t n = *length;
   const int16_t r = uploadData(h, &n, buf->data);
   *length = uint16_t(n);
@@ -282,6 +288,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_cupload(uint16_t h, upload_t* buf, uint16_t* lengt
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_upload(uint16_t h, upload_t* buf, uint16_t* length) {
+  if (length == nullptr) return EW_SIZE;
   const uint16_t room = *length;
   return untilMoved([&] {
     *length = room;

@@ -36,6 +36,16 @@ namespace {
 constexpr int kAlarmRecord = 48;   // with the 32-byte text area
 constexpr int kMostAlarms = 29;
 
+// The alarm reply record (command 35) by name; the text follows the words.
+struct AlarmRecord : Reader {
+  explicit AlarmRecord(const Reader& r) : Reader(r) {}
+  int32_t w0() const { return i32(0); }
+  int32_t w1() const { return i32(4); }
+  int32_t w2() const { return i32(8); }
+  int32_t length() const { return i32(12); }
+  static constexpr int kText = 16;
+};
+
 // Result 2 from the controller means more alarms are pending than were
 // asked for; the records sent are good all the same.
 Reader alarm_reply(Call& c, const Rb& rb, bool* more = nullptr) {
@@ -54,14 +64,14 @@ struct AlmInfoForm {
   bool text;
 };
 
-void put_alminfo(Out& o, size_t at, const AlmInfoForm& f, Reader rec) {
+void put_alminfo(Out& o, size_t at, const AlmInfoForm& f, const AlarmRecord& rec) {
   const size_t w0_at = f.wide ? 4 : 2;
-  if (f.wide) o.put(at, rec.i32(8));
-  else o.put(at, int16_t(rec.i32(8)));
-  o.put(at + w0_at, int16_t(rec.i32(0)));
+  if (f.wide) o.put(at, rec.w2());
+  else o.put(at, int16_t(rec.w2()));
+  o.put(at + w0_at, int16_t(rec.w0()));
   if (!f.text) return;
-  o.put(at + w0_at + 2, int16_t(rec.i32(12)));
-  o.copy(at + w0_at + 4, rec, 16, 32);
+  o.put(at + w0_at + 2, int16_t(rec.length()));
+  o.copy(at + w0_at + 4, rec, AlarmRecord::kText, 32);
 }
 
 }  // namespace
@@ -79,7 +89,8 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdalminfo(uint16_t h, int16_t type, int16_t kind, 
     Reader d = alarm_reply(c, cnc(35).args(kind, std::min(capacity, kMostAlarms), type, 32), &more);
     Out o(buf, size_t(length));
     const int n = items(d, kAlarmRecord, capacity);
-    for (int i = 0; i < n; ++i) put_alminfo(o, size_t(i * f.size), f, d.sub(i * kAlarmRecord, kAlarmRecord));
+    for (int i = 0; i < n; ++i)
+      put_alminfo(o, size_t(i * f.size), f, AlarmRecord(d.sub(i * kAlarmRecord, kAlarmRecord)));
     // The end mark is dropped where the caller's length has no room for it.
     if (wide) o.put(size_t(n * f.size), int32_t(-1));
     else o.put(size_t(n * f.size), int16_t(-1));
@@ -97,13 +108,13 @@ void almmsg(Call& c, int16_t kind, int16_t* count, T* out, int most, int text) {
   Reader d = alarm_reply(c, cnc(35).args(kind, *count, 2, text));
   const int n = items(d, record, *count);
   for (int i = 0; i < n; ++i) {
-    Reader r = d.sub(i * record, record);
-    out[i].w0 = r.i32(0);
-    out[i].w1 = int16_t(r.i32(4));
-    out[i].w2 = int16_t(r.i32(8));
+    const AlarmRecord r(d.sub(i * record, record));
+    out[i].w0 = r.w0();
+    out[i].w1 = int16_t(r.w1());
+    out[i].w2 = int16_t(r.w2());
     out[i].zero = 0;
-    out[i].msg_len = int16_t(r.i32(12));
-    r.copy(out[i].msg, 16, size_t(text));
+    out[i].msg_len = int16_t(r.length());
+    r.copy(out[i].msg, AlarmRecord::kText, size_t(text));
   }
   *count = int16_t(n);
 }
@@ -126,15 +137,24 @@ namespace {
 
 constexpr int kOpRecord = 268;
 
+// The operator-message reply record (commands 52 and 208) by name.
+struct OpMsgRecord : Reader {
+  explicit OpMsgRecord(const Reader& r) : Reader(r) {}
+  int32_t number() const { return i32(0); }
+  int32_t type() const { return i32(4); }
+  int32_t chars() const { return i32(8); }
+  static constexpr int kText = 12;
+};
+
 // Number, type and character count as 16-bit words, then up to `text` bytes
 // of the message, all within the caller's buffer.
-void put_opmsg(Out& o, size_t at, Reader rec, size_t text, bool keep_number = true) {
-  int16_t number = int16_t(rec.i32(0));
+void put_opmsg(Out& o, size_t at, const OpMsgRecord& rec, size_t text, bool keep_number = true) {
+  int16_t number = int16_t(rec.number());
   if (!keep_number && (number < 2000 || number > 2099)) number = 0;
   o.put(at, number);
-  o.put(at + 2, int16_t(rec.i32(4)));
-  o.put(at + 4, int16_t(rec.i32(8)));
-  o.copy(at + 6, rec, 12, text);
+  o.put(at + 2, int16_t(rec.type()));
+  o.put(at + 4, int16_t(rec.chars()));
+  o.copy(at + 6, rec, OpMsgRecord::kText, text);
 }
 
 // Stores the records of one reply after `stored` messages; more than the
@@ -144,7 +164,7 @@ int store_opmsgs(Reader d, int stored, int count, opmsg_t* out) {
   expect(n <= count - stored, EW_SIZE);
   Out o(out + stored, sizeof(opmsg_t) * size_t(n));
   for (int i = 0; i < n; ++i)
-    put_opmsg(o, sizeof(opmsg_t) * size_t(i), d.sub(i * kOpRecord, kOpRecord), 256);
+    put_opmsg(o, sizeof(opmsg_t) * size_t(i), OpMsgRecord(d.sub(i * kOpRecord, kOpRecord)), 256);
   return stored + n;
 }
 
@@ -185,15 +205,17 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdopmsg(uint16_t h, int16_t type, int16_t length, 
     if (c.h.has(kDialectPacked)) {
       expect(length >= (type < 0 ? 578 : type == 4 ? 34 : 136), EW_SIZE);
       Reader d = c.exchange(cnc(52).arg1(type));
-      for (int i = 0; i < d.size() / kOpRecord; ++i) {
-        Reader rec = d.sub(i * kOpRecord, kOpRecord);
-        put_opmsg(o, sizeof(opmsg_packed_t) * size_t(i), rec, rec.i32(4) == 4 ? 34 : 130);
+      const int n = d.size() / kOpRecord;
+      for (int i = 0; i < n; ++i) {
+        const OpMsgRecord rec(d.sub(i * kOpRecord, kOpRecord));
+        put_opmsg(o, sizeof(opmsg_packed_t) * size_t(i), rec, rec.type() == 4 ? 34 : 130);
       }
+      o.clear_from(sizeof(opmsg_packed_t) * size_t(n));
       return;
     }
     expect(length >= int(sizeof(opmsg_t)), EW_SIZE);
     expect(type == 0, EW_KIND);
-    put_opmsg(o, 0, c.exchange(cnc(52).arg1(0)).sub(0, kOpRecord), 256);
+    put_opmsg(o, 0, OpMsgRecord(c.exchange(cnc(52).arg1(0)).sub(0, kOpRecord)), 256);
   });
 }
 
@@ -202,13 +224,17 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdopmsg2(uint16_t h, int16_t type, int16_t length,
     Reader d = c.exchange(cnc(52).arg1(type));
     const int n = d.size() / kOpRecord;
     expect(length >= int(sizeof(opmsg2_t)) * n, EW_SIZE);
-    Out o(out, size_t(length));
+    Out o(out, size_t(std::max<int>(length, 0)));
     for (int i = 0; i < n; ++i)
-      put_opmsg(o, sizeof(opmsg2_t) * size_t(i), d.sub(i * kOpRecord, kOpRecord), 64, false);
+      put_opmsg(o, sizeof(opmsg2_t) * size_t(i), OpMsgRecord(d.sub(i * kOpRecord, kOpRecord)), 64, false);
+    o.clear_from(sizeof(opmsg2_t) * size_t(n));
   });
 }
 
+// No message pending is an empty text, never what the buffer held before.
 OZ_EXPORT int16_t OZ_CALL cnc_rdlnopmsg(uint16_t h, lnopmsg_t* out) {
-  return call(h, __func__, args(out),
-              [&](Call& c) { c.exchange(cnc(227)).copy(out->data, 0, sizeof out->data); });
+  return call(h, __func__, args(out), [&](Call& c) {
+    Out o(out->data, sizeof out->data);
+    o.clear_from(o.copy(0, c.exchange(cnc(227)), 0, sizeof out->data));
+  });
 }

@@ -105,8 +105,9 @@ OZ_EXPORT int16_t OZ_CALL cnc_ftosjis(uint16_t h, const char* in, char* out) {
     expect(n <= kPduBodyMax - 2 - kRbRequestHeader, EW_SIZE);
     Reader d = c.exchange(cnc(353).with(in, uint16_t(n)));
     // The converted text is as long as the one sent; a longer reply would
-    // overrun a buffer sized for it.
-    d.copy(out, 0, n);
+    // overrun a buffer sized for it, and what a shorter one leaves is zero.
+    const size_t got = d.copy(out, 0, n);
+    std::memset(out + got, 0, n - got);
   });
 }
 

@@ -1,5 +1,6 @@
 // Custom macro and p-code macro variables. The controller keeps values in
 // decimal or scaled-binary form; the application gets the form it chose.
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <iterator>
@@ -69,8 +70,10 @@ struct Layout {
     if (f == Family::Custom) { store(r, 0, int16_t(s)); store(r, 4, int16_t(e)); }
     else { store(r, 0, int32_t(s)); store(r, 8, int32_t(e)); }
   }
-  // Bytes a record of n entries needs: the last entry's padding may be missing.
-  int need(int n) const { return hdr + 8 * n - 2; }
+  // Bytes a record of n entries needs: the last entry's padding may be
+  // missing, but the header's two numbers are written even with no entry.
+  int need(int n) const { return std::max(hdr + 8 * n - 2, headerBytes()); }
+  int headerBytes() const { return f == Family::Custom ? 6 : 12; }
   template <class T>
   static T get(const void* r, size_t off) {
     T v;
@@ -114,7 +117,8 @@ bool pcodeShort(uint16_t hn, const Handle& h, int64_t start) {
   return cnc_rdpmacroinfo2(hn, &info) == EW_SUCCESS && info.word[word] > 1;
 }
 
-void readRange(Call& c, const Layout& L, int64_t start, int64_t end, int length, void* out) {
+// Returns the number of variables read.
+int readRange(Call& c, const Layout& L, int64_t start, int64_t end, int length, void* out) {
   end = clipToArea(c.h, L, start, end, L.readMsg);
   expect(end >= start, EW_RANGE);
   const bool wantBin = c.h.has(L.binaryFlag);
@@ -150,6 +154,18 @@ void readRange(Call& c, const Layout& L, int64_t start, int64_t end, int length,
     first += n;
   }
   L.setRange(out, start, start + total - 1);
+  return total;
+}
+
+// The range read's frame. `single`: one variable asked for by the one-value
+// forms, for which a reply without it is no answer (EW_SIZE), not a 0.
+template <class A>
+int16_t readRangeCall(uint16_t h, const char* fn, const A& a, const Layout& L, int64_t start,
+                      int64_t end, int length, void* out, bool single = false) {
+  return call(h, fn, a, [&](Call& c) {
+    const int got = readRange(c, L, start, end, length, out);
+    expect(!single || got == 1, EW_SIZE);
+  });
 }
 
 // One value in the form the controller takes for this range.
@@ -297,8 +313,7 @@ void readMacror3(Call& c, int32_t start, int32_t* count, macror3_t* out) {
 
 OZ_EXPORT int16_t OZ_CALL cnc_rdmacror(uint16_t h, int16_t start, int16_t end, int16_t length,
                                        macror_t* out) {
-  return call(h, __func__, args(start, end, length, out),
-              [&](Call& c) { readRange(c, kCustom, start, end, length, out); });
+  return readRangeCall(h, __func__, args(start, end, length, out), kCustom, start, end, length, out);
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_wrmacror(uint16_t h, int16_t length, const macror_t* in) {
@@ -307,8 +322,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_wrmacror(uint16_t h, int16_t length, const macror_
 
 OZ_EXPORT int16_t OZ_CALL cnc_rdpmacror(uint16_t h, int32_t start, int32_t end, uint16_t length,
                                         pmacror_t* out) {
-  return call(h, __func__, args(start, end, length, out),
-              [&](Call& c) { readRange(c, kPcode, start, end, length, out); });
+  return readRangeCall(h, __func__, args(start, end, length, out), kPcode, start, end, length, out);
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_wrpmacror(uint16_t h, uint16_t length, const pmacror_t* in) {
@@ -316,15 +330,25 @@ OZ_EXPORT int16_t OZ_CALL cnc_wrpmacror(uint16_t h, uint16_t length, const pmacr
 }
 
 // Single variables go through the range calls with a record of a few entries.
-OZ_EXPORT int16_t OZ_CALL cnc_rdmacro(uint16_t h, int16_t number, int16_t length, macro_t* out) {
-  if (length < 10) return EW_SIZE;
-  macror_t r{};
-  const int16_t rc = cnc_rdmacror(h, number, number, 48, &r);
+// A length below 10 is refused at once, before the handle is looked at and
+// without a line or a record: callers of these forms have always had it so.
+namespace {
+template <class R, class O, class A>
+int16_t readOne(uint16_t h, const char* fn, const A& a, const Layout& L, int32_t number, R& r,
+                int length, O* out) {
+  const int16_t rc = readRangeCall(h, fn, a, L, number, number, length, &r, true);
   if (rc != EW_SUCCESS) return rc;
   out->datano = r.datano_s;
   out->mcr_val = r.data[0].mcr_val;
   out->dec_val = r.data[0].dec_val;
   return rc;
+}
+}  // namespace
+
+OZ_EXPORT int16_t OZ_CALL cnc_rdmacro(uint16_t h, int16_t number, int16_t length, macro_t* out) {
+  if (length < 10) return EW_SIZE;
+  macror_t r{};
+  return readOne(h, "cnc_rdmacror", args(number, number, int16_t(48), &r), kCustom, number, r, 48, out);
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_wrmacro(uint16_t h, int16_t number, int16_t length, int32_t value,
@@ -338,12 +362,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_wrmacro(uint16_t h, int16_t number, int16_t length
 
 OZ_EXPORT int16_t OZ_CALL cnc_rdpmacro(uint16_t h, int32_t number, pmacro_t* out) {
   pmacror_t r{};
-  const int16_t rc = cnc_rdpmacror(h, number, number, 52, &r);
-  if (rc != EW_SUCCESS) return rc;
-  out->datano = r.datano_s;
-  out->mcr_val = r.data[0].mcr_val;
-  out->dec_val = r.data[0].dec_val;
-  return rc;
+  return readOne(h, "cnc_rdpmacror", args(number, number, uint16_t(52), &r), kPcode, number, r, 52, out);
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_wrpmacro(uint16_t h, int32_t number, int32_t value, int16_t dec) {

@@ -57,6 +57,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_modal(uint16_t h, int16_t type, int16_t block, mod
     if (d.form == Form::GCode) {
       Reader r = c.exchange(cnc(33).args(d.sent, block));
       const int n = items(r, 2, int(sizeof out->u.g));
+      expect(n > 0, EW_SIZE);   // every modal read answers at least one group
       for (int i = 0; i < n; ++i)
         out->u.g[i] = uint8_t(r.u8(2 * i) | ((r.u8(2 * i + 1) & 1) ? 0x80 : 0));
       return;
@@ -72,6 +73,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_modal(uint16_t h, int16_t type, int16_t block, mod
       return;
     }
     const int n = items(r, 8, kItemRoom);
+    expect(n > 0, EW_SIZE);
     for (int i = 0; i < n; ++i) item(out->u.item[i], r.sub(8 * i, 8));
   });
 }

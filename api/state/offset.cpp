@@ -69,8 +69,11 @@ struct ToolTable {
 };
 constexpr ToolTable kTool{8, 9, false}, kSecondTool{124, 125, true};
 
-void readTools(Call& c, const ToolTable& T, int16_t start, int16_t type, int16_t end,
-               int16_t length, void* out) {
+// Returns the number of values stored. A reply short of its chunk ends the
+// read: later values would land in the wrong numbers' places, and datano_e
+// names the last number whose values all came.
+int readTools(Call& c, const ToolTable& T, int16_t start, int16_t type, int16_t end,
+              int16_t length, void* out) {
   const ToolShape s = T.shape(c.h, type);
   expect(end >= start, EW_RANGE);
   const int count = end - start + 1;
@@ -88,12 +91,16 @@ void readTools(Call& c, const ToolTable& T, int16_t start, int16_t type, int16_t
       if (s.width == 2) store(out, 8 + 2 * size_t(at), int16_t(v));
       else store(out, 8 + 4 * size_t(at), v);
     }
-    if (T.second && got < chunk * s.n) break;
+    if (got < chunk * s.n) {
+      if (!T.second) last = first + got / s.n - 1;
+      break;
+    }
     first += chunk;
   }
   store(out, 0, start);
   store(out, 2, type);
   store(out, 4, int16_t(T.second ? end : last));
+  return at;
 }
 
 void writeTools(Call& c, const ToolTable& T, int16_t length, const void* in) {
@@ -128,8 +135,9 @@ AxisSlots axisSlots(const Handle& h, int axis) {
   return {m, std::min<int>(m, h.axesDelivered())};
 }
 
-void readWork(Call& c, uint16_t cmd, int16_t start, int16_t axis, int16_t end, int length,
-              void* out) {
+// Returns the number of offset numbers read.
+int readWork(Call& c, uint16_t cmd, int16_t start, int16_t axis, int16_t end, int length,
+             void* out) {
   expect(start <= end, EW_RANGE);
   const AxisSlots a = axisSlots(c.h, axis);
   const int per = std::max(1, 1432 / (8 * a.m));
@@ -151,6 +159,7 @@ void readWork(Call& c, uint16_t cmd, int16_t start, int16_t axis, int16_t end, i
   store(out, 0, start);
   store(out, 2, axis);
   store(out, 4, int16_t(start + numbers - 1));
+  return numbers;
 }
 
 void writeWork(Call& c, uint16_t cmd, int length, const void* in) {
@@ -189,6 +198,7 @@ void readShift(Call& c, uint16_t cmd, int16_t axis, int16_t length, zofs_t* out)
   Reader r = c.exchange(cnc(cmd).arg1(axis));
   const int v = std::min<int>(r.size() / 8, c.h.pathAxes());
   expect(length >= 4 * v + 4, EW_SIZE);
+  expect(v > 0, EW_SIZE);   // a shift without a value is none
   for (int i = 0; i < v; ++i) store(out, 4 + 4 * size_t(i), r.i32(8 * i));
   out->type = axis;
 }
@@ -268,13 +278,16 @@ OZ_RANGE_PAIR(cnc_rdbtofsr, cnc_wrbtofsr, tofsr_t, readTools, writeTools, kSecon
 OZ_RANGE_PAIR(cnc_rdzofsr, cnc_wrzofsr, zofsr_t, readWork, writeWork, 11, 12)
 OZ_RANGE_PAIR(cnc_rdfixofs, cnc_wrfixofs, zofsr_t, readWork, writeWork, 298, 299)
 
-// Types above 1000 name one value per number, whatever the path.
+// Types above 1000 name one value per number, whatever the path. A length
+// below 8 is refused at once, before the handle is looked at, as these single
+// forms always have.
 OZ_EXPORT int16_t OZ_CALL cnc_rdtofs(uint16_t h, int16_t number, int16_t type, int16_t length,
                                      tofs_t* out) {
   if (length < 8) return EW_SIZE;
   return call(h, __func__, args(number, type, length, out), [&](Call& c) {
     uint8_t r[12] = {};
-    readTools(c, kTool, number, int16_t(type + 1000), number, sizeof r, r);
+    // One value asked for: a reply without it is no answer, not a 0.
+    expect(readTools(c, kTool, number, int16_t(type + 1000), number, sizeof r, r) == 1, EW_SIZE);
     out->datano = number;
     out->type = type;
     out->data = load<int32_t>(r, 8);
@@ -339,7 +352,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdzofs(uint16_t h, int16_t number, int16_t axis, i
     checkSingleAxis(c.h, axis, length);
     zofsr_t r{};
     const int room = 4 * (c.h.maxAxes() + 2);
-    readWork(c, 11, number, axis, number, std::min<int>(room, sizeof r), &r);
+    expect(readWork(c, 11, number, axis, number, std::min<int>(room, sizeof r), &r) == 1, EW_SIZE);
     const int values = std::min<int>(std::min(axisSlots(c.h, axis).k, 32), (length - 4) / 4);
     out->datano = r.datano_s;
     out->type = r.type;
@@ -416,6 +429,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdpitchinfo(uint16_t h, int16_t* words) {
     Reader r = c.exchange(cnc(338));
     // The reply names no bound of the caller's array; one word per axis is the most it holds.
     const int n = std::min<int>(r.size() / 8, c.h.maxAxes());
+    expect(n > 0, EW_SIZE);
     for (int i = 0; i < n; ++i) words[i] = int16_t(r.i32(8 * i + 4));
   });
 }

@@ -175,7 +175,9 @@ void readRange(Call& c, Table t, int16_t* start, int16_t axis, int16_t* end, int
   expect(*start <= *end, EW_RANGE);
   const Dialect d = dialect(c.h);
   const int slot = slotSize(c.h, d), limit = *length;
-  int used = 0, from = *start, last = *end, first = *start;
+  int used = 0, last = *end, first = *start;
+  // Stepped in a wider type: an entry numbered 0x7FFFFFFF ends the walk.
+  int64_t from = *start;
   bool any = false;
   while (from <= *end) {
     Reply rep = exchangeTolerant(c, cnc(readCmd(d, t)).args(from, *end, axis));
@@ -183,7 +185,7 @@ void readRange(Call& c, Table t, int16_t* start, int16_t axis, int16_t* end, int
     if (rep.result == EW_SIZE) clearRBResult(c.pdu, 0);
     else if (rep.result != 0) c.rb(0);
     const int entries = rep.data.size() / slot;
-    int prev = from - 1;
+    int64_t prev = from - 1;
     for (int e = 0; e < entries; ++e) {
       Reader r = rep.data.sub(e * slot, slot);
       expect(used + 4 <= limit, EW_SIZE);

@@ -17,6 +17,7 @@ void read_kind(Call& c, int kind, int16_t axis, int16_t length, axis_values_t* o
   Reader d = c.exchange(cnc(38).args(kind, axis));
   const int n = items(d, 8, c.h.pathAxes());
   expect(length >= 4 + 4 * n, EW_SIZE);
+  expect(n > 0, EW_SIZE);   // a path has axes: a reply without a value is none
   Out o(out, size_t(length));
   put_values(o, 4, d, n);
   out->axis = axis;
@@ -123,6 +124,7 @@ int16_t exdgt(uint16_t h, const char* fn, int kind, exdgt_t* out) {
   return call(h, fn, args(out), [&](Call& c) {
     Reader d = c.exchange(cnc(718).arg1(kind));
     const int n = items(d, 16, c.h.maxAxes());
+    expect(n > 0, EW_SIZE);   // no axis at all is no answer
     for (int i = 0; i < n; ++i) {
       const int at = 16 * i;
       out[i].data = int64_t((uint64_t(d.u32(at)) << 32) | d.u32(at + 4));

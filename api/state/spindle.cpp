@@ -30,6 +30,7 @@ void spindle(Call& c, int kind, int16_t sp, bool wide, spindle_values_t* out) {
     d = c.exchange(cnc(64).args(kind, sp));
   }
   const int n = items(d, 8, std::min<int>(c.h.pathSpindleMax(), kSpindleRoom));
+  expect(n > 0, EW_SIZE);   // a spindle read without a value is none
   for (int i = 0; i < n; ++i) {
     if (wide) out->data.l[i] = d.i32(8 * i);
     else out->data.w[i] = int16_t(d.i32(8 * i));

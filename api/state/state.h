@@ -25,6 +25,11 @@ class Out {
     if (off >= cap_) return 0;
     return r.copy(p_ + off, roff, std::min(n, cap_ - off));
   }
+  // Zeroes the buffer from off to its end: entries a reply did not fill must
+  // not show what the caller's buffer held before.
+  void clear_from(size_t off) {
+    if (off < cap_) std::memset(p_ + off, 0, cap_ - off);
+  }
   uint8_t* at(size_t off) { return p_ + off; }
   size_t size() const { return cap_; }
 

@@ -38,6 +38,7 @@ void statinfo(Call& c, uint16_t status_cmd, statinfo_t* out) {
   for (int w = 0; w < 2; ++w) out->word[w] = c.result(w + 1) == 0 ? c.rbAny(w + 1).u16(0) : 0;
   Reader d = c.rb(0);
   const int n = items(d, 2, kStatWords - 2);
+  expect(n > 0, EW_SIZE);   // the run status itself never comes empty
   for (int i = 0; i < n; ++i) out->word[2 + i] = d.u16(2 * i);
 }
 

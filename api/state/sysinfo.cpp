@@ -28,14 +28,14 @@ static_assert(sizeof(syshard_str_t) == 56 && offsetof(syshard_str_t, slot) == 16
 // The handle's copy stays as the controller sent it; only the caller sees
 // the W machine type with its leading blank.
 OZ_EXPORT int16_t OZ_CALL cnc_sysinfo(uint16_t h, sysinfo_t* out) {
-  return local(h, [&](Handle& hd) {
+  return local(h, __func__, [&](Handle& hd) {
     std::memcpy(out, hd.pathSysInfo().bytes, sizeof *out);
     if (out->mt_type[0] == '_' && out->mt_type[1] == 'W') out->mt_type[0] = ' ';
   });
 }
 
 OZ_EXPORT int16_t OZ_CALL cnc_sysinfo_ex(uint16_t h, sysinfo_ex_t* out) {
-  return local(h, [&](Handle& hd) {
+  return local(h, __func__, [&](Handle& hd) {
     const ControllerConfig& k = hd.config;
     static constexpr int kWords[10] = {6, 8, 10, 12, 16, 18, 20, 22, 24, 34};
     uint16_t* w = &out->max_axes;
@@ -211,11 +211,11 @@ OZ_EXPORT int16_t OZ_CALL cnc_rdetherinfo(uint16_t h, int16_t* a, int16_t* b) {
   });
 }
 
-// Four words: more than the identification ever holds is not copied.
+// Four words: more than the identification ever holds is not copied, and a
+// reply holding fewer is no identification (EW_SIZE).
 OZ_EXPORT int16_t OZ_CALL cnc_rdcncid(uint16_t h, uint32_t id[4]) {
   return call(h, __func__, args(id), [&](Call& c) {
-    Reader d = c.exchange(cnc(232));
-    const int n = items(d, 4, 4);
-    for (int i = 0; i < n; ++i) id[i] = d.u32(4 * i);
+    const Reader d = c.exchange(cnc(232)).sub(0, 16);
+    for (int i = 0; i < 4; ++i) id[i] = d.u32(4 * i);
   });
 }

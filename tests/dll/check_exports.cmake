@@ -1,14 +1,9 @@
 # Compares the names a built library exports with those the public header
-# declares: neither may have a name the other lacks.
+# declares: neither may have a name the other lacks. Every defined dynamic
+# symbol counts, whatever its kind (weak and data symbols too).
 #   cmake -DHEADER=... -DLIB=... -DTOOL=nm|objdump -P check_exports.cmake
-file(READ ${HEADER} text)
-string(REGEX MATCHALL "OZ_API[^;(]*OZ_CALL[ \t\n]+[A-Za-z0-9_]+" decls "${text}")
-set(declared)
-foreach(d ${decls})
-  string(REGEX REPLACE ".*OZ_CALL[ \t\n]+" "" n "${d}")
-  list(APPEND declared ${n})
-endforeach()
-list(SORT declared)
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/header_exports.cmake)
+oz_header_exports(${HEADER} declared)
 
 if(TOOL MATCHES "objdump")
   execute_process(COMMAND ${TOOL} -p ${LIB} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
@@ -26,11 +21,14 @@ if(TOOL MATCHES "objdump")
   endif()
 else()
   execute_process(COMMAND ${TOOL} -D --defined-only ${LIB} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
-  string(REGEX MATCHALL "[0-9a-f]+ T [A-Za-z0-9_]+" rows "${out}")
+  # "address kind name" (mangled names kept as they are); an absolute
+  # version-node symbol has no address worth naming but is counted too.
+  string(REPLACE "\n" ";" rows "${out}")
   set(exported)
   foreach(r ${rows})
-    string(REGEX REPLACE ".* T " "" n "${r}")
-    list(APPEND exported ${n})
+    if(r MATCHES "^[0-9a-fA-F]* *[A-Za-z] +([^ ]+)$")
+      list(APPEND exported ${CMAKE_MATCH_1})
+    endif()
   endforeach()
 endif()
 if(NOT rc EQUAL 0)
