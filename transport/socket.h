@@ -2,6 +2,8 @@
 // raising. All waiting is done by the callers through select().
 #pragma once
 #include <cstdint>
+#include <mutex>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -33,7 +35,8 @@ class Socket {
   bool select(int event, uint32_t timeout_sec);         // 0 read, 1 write, 2 except
   bool pollNow(int event);                              // select with limit 0
   // Waits up to ms for data, counting what was read ahead; never raises:
-  // false on a time-out or a failed wait alike.
+  // false on a time-out or a failed wait alike. The one operation that may
+  // run without the circuit lock, beside a close() on another thread.
   bool waitReadable(uint32_t ms);
   // Drops what was received but not yet read and what is waiting on the
   // socket now, without waiting: after a malformed header the rest of that
@@ -52,6 +55,17 @@ class Socket {
   int settle(int r, bool sending, const void* buf, int n, int flags);
   void dump(const char* what, const uint8_t* p, int n);
 
+  static uint32_t closeDescriptor(uint64_t fd);   // 0, or the system's error
+
+  // waitReadable runs with the circuit lock released, so a break on another
+  // thread may close this socket meanwhile. The descriptor must stay open
+  // until the waiter is done with it: a closed number can be handed out
+  // again by the next open of the process, and the waiter would poll a
+  // stranger's socket. guard_ orders sock_ between the two; a close under a
+  // waiter only wakes it and leaves the descriptor to the last waiter.
+  std::mutex guard_;
+  int waiters_ = 0;
+  std::vector<uint64_t> orphans_;
   uint64_t sock_ = plat::kBadSock;
   uint32_t last_error_ = 0;
   uint8_t rx_[kReadAhead];
