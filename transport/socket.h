@@ -1,6 +1,7 @@
 // One non-blocking IPv4 TCP socket with the library's logging and error
 // raising. All waiting is done by the callers through select().
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -47,7 +48,7 @@ class Socket {
   bool close();
 
   bool isOpen() const { return sock_ != plat::kBadSock; }
-  uint64_t number() const { return sock_; }
+  uint64_t number() const { return sock_.load(std::memory_order_relaxed); }
   uint32_t lastError() const { return last_error_; }
 
  private:
@@ -66,7 +67,8 @@ class Socket {
   std::mutex guard_;
   int waiters_ = 0;
   std::vector<uint64_t> orphans_;
-  uint64_t sock_ = plat::kBadSock;
+  // Atomic besides: error lines print the number without the circuit lock.
+  std::atomic<uint64_t> sock_{plat::kBadSock};
   uint32_t last_error_ = 0;
   uint8_t rx_[kReadAhead];
   int rx_pos_ = 0;

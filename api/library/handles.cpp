@@ -16,6 +16,9 @@ int16_t allocate(const char* address, uint16_t port, const char* id, int32_t tim
     SockPair* c = socketMgr().getCircuit(address, port, timeout, id);
     attach_circuit(h, c);
     h->timeout = timeout;
+    // Another thread may be reopening the circuit after a break, learning
+    // its configuration anew: the copy is taken whole, under its lock.
+    Lock cl(c->circuit_lock, true);
     const uint16_t v = c->version;
     if (v < 3) h->flags |= kOldProtocol | (c->config.word(2) == 2 ? kDialectPacked : kDialectCompact);
     else if (v >= 5) h->flags |= kDialectCurrent | kProtocol5;
@@ -114,7 +117,10 @@ OZ_EXPORT int16_t OZ_CALL cnc_getpath(uint16_t hn, int16_t* path, int16_t* maxpa
 
 namespace {
 int16_t setFlag(uint16_t hn, uint32_t flag, uint16_t on) {
-  return local(hn, [&](Handle& h) { h.flags = on ? (h.flags | flag) : (h.flags & ~flag); });
+  return local(hn, [&](Handle& h) {
+    if (on) h.flags |= flag;
+    else h.flags &= ~flag;
+  });
 }
 int16_t getFlag(uint16_t hn, uint32_t flag, uint16_t* out) {
   return local(hn, [&](Handle& h) { *out = h.has(flag) ? 1 : 0; });
