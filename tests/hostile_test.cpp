@@ -78,7 +78,7 @@ bool isResultCode(int16_t rc) {
 
 class Hostile : public FakeTest {
  protected:
-  static constexpr int kRounds = 12;   // replies per export
+  static constexpr int kRounds = 48;   // replies per export
   static constexpr int32_t kTimeout = 1;
   static constexpr uint32_t kSlowestCallMs = 4000;
 };
