@@ -45,6 +45,9 @@ int16_t open_session(Handle& h, const Start& s, int16_t data_kind, const char* t
     }
   } undo{h, s.open_bit};
   initPDU(pdu);
+  // initPDU clears only an RB list's worth: the texts' fields reach further,
+  // and what the caller's stack held there would go to the controller.
+  std::memset(pdu.body(), 0, kStartBody);
   be::put16(pdu.body(), uint16_t(data_kind));
   be::put16(pdu.body() + 2, uint16_t(h.path));
   putText(pdu.body() + 4, text1);
