@@ -1,5 +1,6 @@
 // Library handles: one record per number, owned by the allocating thread.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -30,7 +31,10 @@ class Handle {
 
   uint16_t number;
   uint32_t owner;
-  uint32_t flags = 0;
+  // The owner thread sets its session bits while a break on another thread
+  // sets kBroken: each change must be one indivisible read-modify-write, or
+  // one of them is lost.
+  std::atomic<uint32_t> flags{0};
   ErrStore cnc_err, pmc_err, abort_err;
   uint8_t xfer_buf[kTransferPiece];
   uint32_t xfer_pos = 0, xfer_held = 0, xfer_total = 0, xfer_delivered = 0;

@@ -67,7 +67,9 @@ uint16_t from_net16(uint16_t);
 // Server side, used only by the simulated controllers.
 sock_t sock_listen_loopback(uint16_t port, uint16_t* bound_port);
 sock_t sock_accept(sock_t listener);
-void sock_shutdown(sock_t);                        // wakes a thread blocked on it
+// Wakes a thread blocked on it; the library's sockets use it too, to wake a
+// waiter before the descriptor is closed.
+void sock_shutdown(sock_t);
 
 // ---- files --------------------------------------------------------------
 struct File;

@@ -26,7 +26,7 @@ TEST_P(Opening, FlagsConfigurationAndSystemInformation) {
   uint16_t h = 0;
   ASSERT_EQ(EW_SUCCESS, cnc_allclibhndl3("127.0.0.1", fake.port(), 1, &h));
   Handle& r = *find_handle(h);
-  EXPECT_EQ(row.flags, r.flags);
+  EXPECT_EQ(row.flags, r.flags.load());
   EXPECT_EQ(row.kind, r.config.word(2));
   EXPECT_EQ(5, r.maxAxes());
   EXPECT_EQ(5, r.axesDelivered());

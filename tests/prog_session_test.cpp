@@ -111,6 +111,28 @@ TEST_P(StartTexts, BodyIsKindPathAndTwoZeroFilledTexts) {
   EXPECT_EQ(want, s[0].body);
 }
 
+// Leaves a pattern where the next call's frame will lie, so that a request
+// byte nobody wrote shows as that pattern.
+[[gnu::noinline]] void dirtyStack() {
+  volatile uint8_t junk[64 * 1024];
+  for (size_t i = 0; i < sizeof junk; ++i) junk[i] = 0xCC;
+}
+
+TEST_P(StartTexts, NothingButTheTextsLeavesTheCaller) {
+  const TextRow& r = GetParam();
+  uint16_t h = open();
+  dirtyStack();
+  ASSERT_EQ(EW_SUCCESS, r.start(h)) << r.what;
+  auto s = pdus(r.pdu);
+  ASSERT_EQ(1u, s.size());
+  const std::vector<uint8_t>& b = s[0].body;
+  ASSERT_EQ(516u, b.size());
+  for (size_t field : {size_t(4), size_t(260)}) {
+    const size_t end = field + std::strlen(reinterpret_cast<const char*>(b.data() + field));
+    for (size_t i = end; i < field + 256; ++i) ASSERT_EQ(0, b[i]) << "byte " << i;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(All, StartTexts, ::testing::Values(
     TextRow{"upstart3", [](uint16_t h) { return cnc_upstart3(h, 0, 12, 34); }, 21, 0, "O12-O34"},
     TextRow{"upstart3f", [](uint16_t h) { return cnc_upstart3_f(h, 3, "A", "SECOND"); }, 21, 3, "A", "SECOND"},

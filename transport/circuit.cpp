@@ -44,10 +44,7 @@ bool FileLock::acquire(uint32_t ms) {
 }
 
 void FileLock::release() {
-  if (c_ != nullptr && held_) {
-    held_ = false;
-    plat::sem_release(c_->transfer_lock);
-  }
+  if (c_ != nullptr && held_.exchange(false)) plat::sem_release(c_->transfer_lock);
 }
 
 // ---- identification strings --------------------------------------------------

@@ -1,6 +1,7 @@
 // Circuits: two TCP connections to one controller, shared by every handle of
 // the process that names the same address and port.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <utility>
@@ -85,12 +86,14 @@ class FileLock {
   FileLock& operator=(const FileLock&) = delete;
   void bind(SockPair* c);
   bool acquire(uint32_t ms);
+  // A break on another thread releases every handle's hold while the
+  // owner may be releasing its own: only one of them gives the semaphore back.
   void release();
   bool held() const { return held_; }
 
  private:
   SockPair* c_ = nullptr;
-  bool held_ = false;
+  std::atomic<bool> held_{false};
 };
 
 class SockPair {

@@ -57,9 +57,13 @@ Socket::~Socket() { close(); }
 
 bool Socket::create() {
   OZ_LOG(2) << "create()";
-  sock_ = plat::sock_create();
-  rx_pos_ = rx_len_ = 0;
-  if (sock_ == plat::kBadSock) {
+  const uint64_t fd = plat::sock_create();
+  {
+    std::lock_guard<std::mutex> g(guard_);
+    sock_ = fd;
+    rx_pos_ = rx_len_ = 0;
+  }
+  if (fd == plat::kBadSock) {
     last_error_ = plat::net_error();
     OZ_LOG(1) << "Error: socket(PF_INET, SOCK_STREAM, 0): " << last_error_;
     return false;
@@ -186,8 +190,22 @@ bool Socket::select(int event, uint32_t timeout_sec) {
 bool Socket::pollNow(int event) { return select(event, 0); }
 
 bool Socket::waitReadable(uint32_t ms) {
-  if (rx_pos_ < rx_len_) return true;
-  return plat::sock_select(sock_, 0, ms / 1000, (ms % 1000) * 1000) > 0;
+  uint64_t fd;
+  {
+    std::lock_guard<std::mutex> g(guard_);
+    if (rx_pos_ < rx_len_) return true;
+    if (sock_ == plat::kBadSock) return false;
+    fd = sock_;
+    ++waiters_;
+  }
+  const bool ready = plat::sock_select(fd, 0, ms / 1000, (ms % 1000) * 1000) > 0;
+  std::vector<uint64_t> done;
+  {
+    std::lock_guard<std::mutex> g(guard_);
+    if (--waiters_ == 0) done.swap(orphans_);
+  }
+  for (uint64_t o : done) closeDescriptor(o);
+  return ready;
 }
 
 void Socket::discardPending() {
@@ -216,19 +234,39 @@ void Socket::setNoDelay(bool on) {
 }
 
 bool Socket::close() {
-  if (sock_ == plat::kBadSock) return true;
-  OZ_LOG(2) << sock_ << ": close()";
-  setNonBlocking(false);
-  bool ok = plat::sock_close(sock_) == 0;
-  if (ok) {
-    OZ_LOG(1) << "Socket(" << sock_ << ") was closed.";
-  } else {
-    last_error_ = plat::net_error();
-    OZ_LOG(1) << "Error: closesocket(" << sock_ << "): " << last_error_;
+  uint64_t fd;
+  {
+    std::lock_guard<std::mutex> g(guard_);
+    fd = sock_;
+    if (fd == plat::kBadSock) return true;
+    sock_ = plat::kBadSock;
+    rx_pos_ = rx_len_ = 0;
+    if (waiters_ > 0) {
+      // The waiter wakes at once and closes the descriptor when it leaves.
+      OZ_LOG(2) << fd << ": close() deferred to its waiter";
+      plat::sock_shutdown(fd);
+      orphans_.push_back(fd);
+      return true;
+    }
   }
-  sock_ = plat::kBadSock;
-  rx_pos_ = rx_len_ = 0;
-  return ok;
+  const uint32_t err = closeDescriptor(fd);
+  if (err != 0) last_error_ = err;
+  return err == 0;
+}
+
+// Also run by a waiter without the circuit lock, so it touches no member.
+uint32_t Socket::closeDescriptor(uint64_t fd) {
+  OZ_LOG(2) << fd << ": close()";
+  OZ_LOG(2) << fd << ": setNonBlocking(0)";
+  if (plat::sock_set_nonblocking(fd, false) != 0)
+    OZ_LOG(1) << "Error: ioctlsocket(" << fd << ", FIONBIO, 0):" << plat::net_error();
+  if (plat::sock_close(fd) == 0) {
+    OZ_LOG(1) << "Socket(" << fd << ") was closed.";
+    return 0;
+  }
+  const uint32_t err = plat::net_error();
+  OZ_LOG(1) << "Error: closesocket(" << fd << "): " << err;
+  return err == 0 ? 1 : err;
 }
 
 }  // namespace oz

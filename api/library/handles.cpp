@@ -9,6 +9,9 @@ void connect(Handle& h, const char* address, uint16_t port, const char* id, int3
   SockPair* c = socketMgr().getCircuit(address, port, timeout, id);
   attach_circuit(&h, c);
   h.timeout = timeout;
+  // Another thread may be reopening the circuit after a break, learning its
+  // configuration anew: the copy is taken whole, under its lock.
+  Lock cl(c->circuit_lock, true);
   const uint16_t v = c->version;
   const bool packed = c->config.word(ControllerConfig::kKind) == 2;
   if (v < 3) h.flags |= kOldProtocol | (packed ? kDialectPacked : kDialectCompact);
@@ -123,7 +126,10 @@ OZ_EXPORT int16_t OZ_CALL cnc_getpath(uint16_t hn, int16_t* path, int16_t* maxpa
 
 namespace {
 int16_t setFlag(uint16_t hn, const char* fn, uint32_t flag, uint16_t on) {
-  return local(hn, fn, [&](Handle& h) { h.flags = on ? (h.flags | flag) : (h.flags & ~flag); });
+  return local(hn, fn, [&](Handle& h) {
+    if (on) h.flags |= flag;
+    else h.flags &= ~flag;
+  });
 }
 int16_t getFlag(uint16_t hn, const char* fn, uint32_t flag, uint16_t* out) {
   return local(hn, fn, [&](Handle& h) { *out = h.has(flag) ? 1 : 0; });

@@ -74,6 +74,9 @@ std::vector<Window> semem_load(const std::string& path) {
   if (!f) return kDefaultWindows;
   std::string text(64 * 1024, '\0');
   f.read(text.data(), std::streamsize(text.size()));
+  // A file that opens but cannot be read (a folder of that name, a read
+  // error) is no file: an empty table would shut every window.
+  if (f.bad()) return kDefaultWindows;
   text.resize(size_t(f.gcount()));
   return semem_parse(text);
 }

@@ -1,0 +1,36 @@
+// Replays a corpus through a fuzz target without libFuzzer: every file named,
+// or every file in every folder named, once, in name order.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+int main(int argc, char** argv) {
+  namespace fs = std::filesystem;
+  std::vector<fs::path> inputs;
+  for (int i = 1; i < argc; ++i) {
+    if (fs::is_directory(argv[i])) {
+      for (const auto& e : fs::directory_iterator(argv[i]))
+        if (e.is_regular_file()) inputs.push_back(e.path());
+    } else {
+      inputs.emplace_back(argv[i]);
+    }
+  }
+  std::sort(inputs.begin(), inputs.end());
+  if (inputs.empty()) {
+    std::fprintf(stderr, "no inputs\n");
+    return 1;
+  }
+  for (const fs::path& p : inputs) {
+    std::ifstream f(p, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(f), {}};
+    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+  }
+  std::printf("%zu inputs replayed\n", inputs.size());
+  return 0;
+}
