@@ -27,7 +27,8 @@ class Backup : public FakeTest {
     });
     fake.on_pdu(17, [this](Conn& c, const ReceivedPdu&) {
       c.send(17, 2, {});
-      if (stop_download) c.send(20, 4, std::vector<uint8_t>(8, 0));
+      // The controller ends a load with an abort that says "cancelled".
+      if (stop_download) c.send(20, 4, sim::error_body(0, EW_CANCELLED, 0, 0));
     });
     fake.on_pdu(19, [](Conn& c, const ReceivedPdu&) { c.send(19, 2, {}); });
   }
@@ -143,7 +144,8 @@ TEST_F(Backup, LoadEndedByTheControllerIsANormalEnd) {
   }
   EXPECT_EQ(EW_SUCCESS, r);
   EXPECT_EQ(0, len);
-  EXPECT_EQ(EW_SUCCESS, cnc_sramrestoreend(h));
+  // The end call passes the session end through: it reports the saved abort.
+  EXPECT_EQ(EW_CANCELLED, cnc_sramrestoreend(h));
   EXPECT_FALSE(rec(h).has(kDownloadOpen));
 }
 

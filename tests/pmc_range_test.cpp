@@ -52,7 +52,8 @@ std::vector<Row> rangeRows() {
        header(5, 0, 0, 2999) + std::vector<At>{at(8, std::vector<uint8_t>(3000, 0x55))}},
       {"ShortReplyEnds", {{32769, RbReply().bytes(std::vector<uint8_t>(100, 0x55)), kClassPmc}},
        OZ_DO(pmc_rdpmcrng(h, 5, 0, 0, 2999, 3008, a.out<pmcrng_t>(3012))), 0, {pmcRb(32769, 0, 1431, 5)},
-       header(5, 0, 0, 2999) + std::vector<At>{at(8, std::vector<uint8_t>(100, 0x55))}},
+       // The end address says how far the data goes.
+       header(5, 0, 0, 99) + std::vector<At>{at(8, std::vector<uint8_t>(100, 0x55))}},
       // Writes split at 1420; the length is tested first.
       {"WriteHeaderLength", {}, OZ_DO(pmc_wrpmcrng2(h, 7, record(a, 0, 10, 2009, upTo(2000)))), EW_SIZE, {}},
       {"WriteItemsLength", {}, OZ_DO(pmc_wrpmcrng2(h, 2007, record(a, 0, 10, 2009, upTo(2000)))), EW_SIZE, {}},

@@ -207,8 +207,9 @@ const Row kRows[] = {
      OZ_DO(cnc_ftosjis(h, "A\x82\x01" "B\x83", a.outs<char>(16))), 0,
      {{353, 0, 0, 0, 0, {'A', 0x82, 0x01, 'B', 0x83, 0}}},
      {at(0, std::vector<uint8_t>{'A', 0x82, 0x01, 'B', 0x83, 0})}},
+    // An empty answer leaves the text it would have filled empty.
     {"FtosjisPairEatsTheNext", {{353, RbReply()}}, OZ_DO(cnc_ftosjis(h, "\x81" "A", a.outs<char>(16))), 0,
-     {{353, 0, 0, 0, 0, {0x81, 'A', 0}}}},
+     {{353, 0, 0, 0, 0, {0x81, 'A', 0}}}, {at(0, std::vector<uint8_t>(3, 0))}},
 
     // C-executor memory in chunks of 1432; a reply moves as far as it holds.
     {"CbmemRead", {{209, [](const RbRequest& q) {
