@@ -123,7 +123,7 @@ std::string timestamp_now() {
   // The offset from UTC, from the two broken-down forms of the same instant.
   utc.tm_isdst = local.tm_isdst;
   const int offset = std::clamp(int(std::difftime(std::mktime(&local), std::mktime(&utc)) / 60), -1440, 1440);
-  char buf[48];
+  char buf[128];   // room for any int the fields could hold, so no cut
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", local.tm_year + 1900,
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, ms,
                 offset < 0 ? '-' : '+', std::abs(offset) / 60, std::abs(offset) % 60);
