@@ -81,6 +81,11 @@ TEST_F(InternalError, NoLineCanBeBuiltAndStillACode) {
 }
 
 TEST_F(InternalError, AllocationOfAHandle) {
+#ifdef _WIN32
+  // Under mingw the handle record does not come from this replaced operator
+  // new, so nothing fails here; the frames' tests cover EW_INTERNAL there.
+  GTEST_SKIP() << "the handle allocation does not go through the replaced operator new";
+#endif
   uint16_t h = 0x1234;
   const uint16_t port = fake.port();
   int16_t r;
