@@ -29,7 +29,7 @@ param_t* record(Arena& a, int16_t no, int16_t type, std::vector<uint8_t> values)
   param_t p{};
   p.datano = no;
   p.type = type;
-  std::memcpy(&p.u, values.data(), values.size());
+  if (!values.empty()) std::memcpy(&p.u, values.data(), values.size());
   return a.in(p);
 }
 param_t* reals(Arena& a, int16_t no, std::initializer_list<int32_t> v, int32_t dec) {
