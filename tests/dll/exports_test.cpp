@@ -14,7 +14,9 @@ namespace {
 // log's path) for the life of the process on purpose. Once the test has
 // closed the library the leak checker can no longer see who holds them, so
 // allocations made while a library initialises are not reported here.
-extern "C" const char* __lsan_default_suppressions() { return "leak:call_init\n"; }
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
+  return "leak:call_init\n";
+}
 #endif
 
 TEST(SharedLibrary, EveryDeclaredFunctionIsExported) {
