@@ -127,9 +127,9 @@ def test_the_package_builds_without_an_index(tmp_path):
     import importlib.util
     import zipfile
     root = os.path.join(os.path.dirname(__file__), "..")
-    spec = importlib.util.spec_from_file_location("backend", os.path.join(root, "_build", "backend.py"))
-    backend = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(backend)
+    loader = importlib.util.spec_from_file_location("backend", os.path.join(root, "_build", "backend.py"))
+    backend = importlib.util.module_from_spec(loader)
+    loader.loader.exec_module(backend)
     assert backend.get_requires_for_build_wheel() == []
     name = backend.build_wheel(str(tmp_path))
     names = zipfile.ZipFile(tmp_path / name).namelist()
