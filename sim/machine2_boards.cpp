@@ -76,9 +76,11 @@ void installRecords(Machine& m) {
     });
   }
   // Clearing the counters, the log and the messages.
-  for (auto [clear, reads] : {std::pair<uint16_t, std::vector<uint16_t>>{503, {502, 619}},
-                              {505, {504, 620}}, {507, {506}}}) {
-    m.on(1, clear, [reads](Machine& m, const RbRequest&) {
+  for (const auto& entry : {std::pair<uint16_t, std::vector<uint16_t>>{503, {502, 619}},
+                            {505, {504, 620}}, {507, {506}}}) {
+    // A copy, not a structured binding: a lambda may not capture one everywhere.
+    const std::vector<uint16_t> reads = entry.second;
+    m.on(1, entry.first, [reads](Machine& m, const RbRequest&) {
       auto& recs = m.state<Boards>().records;
       for (auto& [key, v] : recs)
         if (std::count(reads.begin(), reads.end(), key.first)) std::fill(v.begin(), v.end(), 0);
