@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those missing.
-# Usage: scripts/deps.sh [--windows]
+# Usage: scripts/deps.sh [--windows | --fuzz]
 set -euo pipefail
 # python3-pytest runs the Python binding's and ozgate's tests; toml++ and
 # libmosquitto build ozgate, mosquitto and its clients test it; gnuplot-nox
@@ -10,6 +10,8 @@ pkgs=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev libcli11-dev nl
       gnuplot-nox)
 if [[ "${1:-}" == "--windows" ]]; then
   pkgs+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
+elif [[ "${1:-}" == "--fuzz" ]]; then
+  pkgs+=(clang libclang-rt-14-dev)   # libFuzzer and the sanitizers' run-times for clang
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -10,7 +10,7 @@ seconds="${1:-60}"
 shift || true
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] || targets=(pdu_framing reply_decoders profile sim_requests)
-scripts/deps.sh
+scripts/deps.sh --fuzz
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DOZLIB_FUZZ=ON -DOZLIB_BENCH=OFF \
       -DOZLIB_TOOLS=OFF -DOZLIB_WERROR=OFF >/dev/null
 cmake --build build-fuzz -j2 --target "${targets[@]/#/fuzz_}"
