@@ -7,8 +7,9 @@ controller over Ethernet.
 
 Everything the binding does not wrap is reachable as `ozlib.raw()`: the
 loaded C library with the signatures of `ozlib._native.SIGNATURES`."""
-from .controller import (Alarm, Controller, Position, Program, Status, SysInfo, library,
-                         scaled, to_decimal)
+from .controller import (Alarm, AlarmRecord, Controller, MessageRecord, OperationRecord,
+                         Position, Program, Sampling, Status, SysInfo, library, scaled,
+                         to_decimal)
 from .errors import (BusyError, CommunicationError, HandleError, LibraryError, OzlibError,
                      RequestError, RESULT_CODES, ThreadError)
 
@@ -26,6 +27,7 @@ def version():
     return v // 10000, v // 100 % 100, v % 100
 
 
-__all__ = ["Alarm", "BusyError", "CommunicationError", "Controller", "HandleError",
-           "LibraryError", "OzlibError", "Position", "Program", "RESULT_CODES", "RequestError",
-           "Status", "SysInfo", "ThreadError", "raw", "scaled", "to_decimal", "version"]
+__all__ = ["Alarm", "AlarmRecord", "BusyError", "CommunicationError", "Controller",
+           "HandleError", "LibraryError", "MessageRecord", "OperationRecord", "OzlibError",
+           "Position", "Program", "RESULT_CODES", "RequestError", "Sampling", "Status", "SysInfo",
+           "ThreadError", "raw", "scaled", "to_decimal", "version"]

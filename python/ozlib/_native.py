@@ -5,7 +5,8 @@ import ctypes.util
 import os
 import sys
 from ctypes import (POINTER, Structure, Union, c_char, c_char_p, c_double, c_float, c_int8,
-                    c_int16, c_int32, c_uint16, c_void_p)
+                    c_int16, c_int32, c_uint8, c_uint16, c_uint32,
+                    c_void_p)
 
 # ---- caller structures (host byte order, the header's layouts) -------------
 
@@ -96,6 +97,41 @@ class pmcrng_t(Structure):
                 ("datano_e", c_uint16), ("u", _pmcrng_u)]
 
 
+class ophisno_t(Structure):
+    _fields_ = [("hisno", c_uint16)]
+
+
+class hishead_t(Structure):
+    _fields_ = [("start", c_uint16), ("end", c_uint16)]
+
+
+class ophis4_rec_t(Structure):
+    _fields_ = [("size", c_uint16), ("type", c_uint16)]
+
+
+class almhis4_rec_t(Structure):
+    _fields_ = [("number", c_int16), ("kind", c_int16), ("axis", c_int16), ("time", c_int16 * 6),
+                ("path", c_int16), ("text_len", c_int16), ("reserved", c_int16),
+                ("text", c_char * 64)]
+
+
+class omhis2_rec_t(Structure):
+    _fields_ = [("number", c_int16), ("time", c_int16 * 6), ("type", c_int16),
+                ("text", c_char * 256)]
+
+
+class sdchnl_t(Structure):
+    _fields_ = [("chno", c_uint8), ("kind", c_uint8), ("reserved", c_uint8 * 2), ("data", c_int32),
+                ("rate", c_int16), ("option", c_int16)]
+
+
+class sdbuf_t(Structure):
+    _fields_ = [("data", POINTER(c_int16)), ("count", POINTER(c_uint32))]
+
+
+SD_MAX_SAMPLES = 714   # the most one read delivers to a channel
+
+
 # ---- signatures ---------------------------------------------------------------
 _H = c_uint16
 _P16 = POINTER(c_int16)
@@ -138,6 +174,19 @@ SIGNATURES = {
     "cnc_download4": (c_int16, [_H, _P32, c_void_p]),
     "cnc_dwnend4": (c_int16, [_H]),
     "cnc_deleteo8": (c_int16, [_H, c_int32]),
+    "cnc_rdophisno": (c_int16, [_H, POINTER(ophisno_t)]),
+    "cnc_rdophistry4": (c_int16, [_H, c_uint16, POINTER(c_uint16), POINTER(c_uint16), c_void_p]),
+    "cnc_rdalmhisno": (c_int16, [_H, POINTER(ophisno_t)]),
+    "cnc_rdalmhistry4": (c_int16, [_H, c_uint16, c_uint16, c_uint16, c_void_p]),
+    "cnc_rdomhisno": (c_int16, [_H, POINTER(ophisno_t)]),
+    "cnc_rdomhistry2": (c_int16, [_H, c_uint16, c_uint16, c_uint16, c_void_p]),
+    "cnc_clearophis": (c_int16, [_H, c_int16]),
+    "cnc_clearomhis": (c_int16, [_H]),
+    "cnc_sdsetchnl": (c_int16, [_H, c_int16, POINTER(sdchnl_t)]),
+    "cnc_sdstartsmpl": (c_int16, [_H, c_int16, c_int32, _P16]),
+    "cnc_sdreadsmpl": (c_int16, [_H, _P16, c_int32, POINTER(sdbuf_t)]),
+    "cnc_sdendsmpl": (c_int16, [_H]),
+    "cnc_sdcancelsmpl": (c_int16, [_H]),
 }
 
 

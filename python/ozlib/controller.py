@@ -4,6 +4,7 @@ import ctypes
 import threading
 import time
 from dataclasses import dataclass
+from datetime import datetime
 from decimal import Decimal
 from typing import Dict, List, Optional, Sequence, Union
 
@@ -94,6 +95,95 @@ class Program:
     number: int
     length: int
     comment: str
+
+
+@dataclass
+class OperationRecord:
+    """One operation-history record: its type and body as 16-bit words."""
+    record: int
+    type: int
+    words: List[int]
+
+
+@dataclass
+class AlarmRecord:
+    record: int
+    number: int
+    kind: int
+    axis: int
+    path: int
+    time: Optional[datetime]   # None when the controller's stamp is not a date
+    message: str
+
+
+@dataclass
+class MessageRecord:
+    record: int
+    number: int
+    type: int
+    time: Optional[datetime]
+    message: str
+
+
+def _stamp(t) -> Optional[datetime]:
+    try:
+        return datetime(*[int(v) for v in t[:6]])
+    except ValueError:
+        return None
+
+
+def _newest(count: int, last: int):
+    """Record numbers (first, end) of the newest `last` of `count` records."""
+    return max(1, count - max(last, 1) + 1), count
+
+
+HISTORY_PAGE = 500   # records per request: 500 alarm records stay within a 16-bit length
+
+
+class Sampling:
+    """Servo sampling in progress, from Controller.sampling(); ends (or is
+    cancelled, when the block raised) as the with-block leaves."""
+
+    def __init__(self, cnc: "Controller", channels: Sequence[int], rate: int):
+        if not channels or any(not 1 <= c <= 8 for c in channels) or len(set(channels)) != len(channels):
+            raise ValueError("channels are distinct numbers 1..8")
+        self.cnc, self.channels, self.rate = cnc, list(channels), rate
+        self.finished, self._active = False, False
+        self._bufs = [(ctypes.c_int16 * n.SD_MAX_SAMPLES)() for _ in range(8)]
+        self._counts = [ctypes.c_uint32() for _ in range(8)]
+        self._sd = (n.sdbuf_t * 8)()
+        for i in range(8):
+            self._sd[i].data = self._bufs[i]
+            self._sd[i].count = ctypes.pointer(self._counts[i])
+
+    def __enter__(self):
+        setup = (n.sdchnl_t * len(self.channels))()
+        for s, c in zip(setup, self.channels):
+            s.chno, s.rate = c - 1, self.rate
+        self.cnc._call("cnc_sdsetchnl", len(setup), setup)
+        rates = (ctypes.c_int16 * 8)()
+        self.cnc._call("cnc_sdstartsmpl", 0, 0, rates)
+        self._active = True
+        return self
+
+    def read(self, blocks: int = 100) -> Dict[int, List[int]]:
+        """The samples that arrived since the last read, per channel; sets
+        `finished` when the controller has ended the sampling."""
+        status = ctypes.c_int16()
+        self.cnc._call("cnc_sdreadsmpl", ctypes.byref(status), blocks, self._sd)
+        if status.value == -1:
+            self.finished = True
+        return {c: list(self._bufs[c - 1][:min(self._counts[c - 1].value, n.SD_MAX_SAMPLES)])
+                for c in self.channels}
+
+    def __exit__(self, exc_type, *exc):
+        if not self._active:
+            return
+        self._active = False
+        if exc_type is None:
+            self.cnc._call("cnc_sdendsmpl")
+        else:
+            self.cnc.lib.cnc_sdcancelsmpl(self.cnc.handle)
 
 
 class Controller:
@@ -383,3 +473,83 @@ class Controller:
 
     def delete_program(self, number: int) -> None:
         self._call("cnc_deleteo8", number)
+
+    # ---- histories -----------------------------------------------------------
+    def _history_count(self, name: str) -> int:
+        c = n.ophisno_t()
+        self._call(name, ctypes.byref(c))
+        return c.hisno
+
+    def _paged(self, name: str, rec_type, count: int, last: int):
+        """(record number, record) of the newest `last` records of a reader
+        that fills a head and fixed-size records."""
+        first, end = _newest(count, last)
+        while count and first <= end:
+            upto = min(end, first + HISTORY_PAGE - 1)
+            size = ctypes.sizeof(n.hishead_t) + ctypes.sizeof(rec_type) * (upto - first + 1)
+            buf = ctypes.create_string_buffer(size)
+            self._call(name, first, upto, size, buf)
+            head = n.hishead_t.from_buffer_copy(buf.raw[:4])
+            got = min(head.end, upto) - head.start + 1
+            got = max(0, min(got, (size - 4) // ctypes.sizeof(rec_type)))
+            for i in range(got):
+                at = 4 + i * ctypes.sizeof(rec_type)
+                yield head.start + i, rec_type.from_buffer_copy(buf.raw[at:at + ctypes.sizeof(rec_type)])
+            if got == 0 or head.end < upto:
+                return   # the controller had fewer records than it counted
+            first = upto + 1
+
+    def operation_history(self, last: int = 20) -> List[OperationRecord]:
+        """The newest `last` operation-history records, oldest first."""
+        first, end = _newest(self._history_count("cnc_rdophisno"), last)
+        out: List[OperationRecord] = []
+        buf = ctypes.create_string_buffer(4096)
+        while end and first <= end:
+            got_end, length = ctypes.c_uint16(end), ctypes.c_uint16(len(buf))
+            self._call("cnc_rdophistry4", first, ctypes.byref(got_end), ctypes.byref(length), buf)
+            raw, at, rec = buf.raw[:min(length.value, len(buf))], 0, first
+            while at + 4 <= len(raw):
+                head = n.ophis4_rec_t.from_buffer_copy(raw[at:at + 4])
+                if head.size < 4 or at + head.size > len(raw):
+                    break
+                body = raw[at + 4:at + head.size]
+                words = list((ctypes.c_int16 * (len(body) // 2)).from_buffer_copy(body[:len(body) // 2 * 2]))
+                out.append(OperationRecord(rec, head.type, words))
+                at, rec = at + head.size, rec + 1
+            if length.value == 0 or got_end.value < first:
+                break
+            first = got_end.value + 1
+        return out
+
+    def alarm_history(self, last: int = 20) -> List[AlarmRecord]:
+        """The newest `last` alarms the controller recorded, oldest first."""
+        count = self._history_count("cnc_rdalmhisno")
+        return [AlarmRecord(r, a.number, a.kind, a.axis, a.path, _stamp(a.time),
+                            _text(bytes(a.text[:max(0, min(a.text_len, 64))])))
+                for r, a in self._paged("cnc_rdalmhistry4", n.almhis4_rec_t, count, last)]
+
+    def message_history(self, last: int = 20) -> List[MessageRecord]:
+        """The newest `last` operator messages the controller recorded."""
+        count = self._history_count("cnc_rdomhisno")
+        return [MessageRecord(r, m.number, m.type, _stamp(m.time), _text(m.text))
+                for r, m in self._paged("cnc_rdomhistry2", n.omhis2_rec_t, count, last)]
+
+    # ---- servo sampling ---------------------------------------------------------
+    def sampling(self, channels: Sequence[int], rate: int = 1) -> Sampling:
+        """`with cnc.sampling([1, 2]) as s: data = s.read()`: samples of
+        channels 1..8 as raw 16-bit values, `rate` per channel per block."""
+        return Sampling(self, channels, rate)
+
+    def sample(self, channels: Sequence[int], seconds: float, rate: int = 1) -> Dict[int, List[int]]:
+        """Samples channels for `seconds` (or until the controller ends the
+        sampling): every value per channel, in order."""
+        out: Dict[int, List[int]] = {c: [] for c in channels}
+        with self.sampling(channels, rate) as s:
+            until = time.monotonic() + seconds
+            while time.monotonic() < until and not s.finished:
+                got = s.read()
+                for c, values in got.items():
+                    out[c] += values
+                if not any(got.values()):
+                    time.sleep(0.005)
+        return out

@@ -1,6 +1,7 @@
 import os
 import re
 import threading
+from datetime import datetime, timedelta
 
 import pytest
 
@@ -134,3 +135,41 @@ def test_the_package_builds_without_an_index(tmp_path):
     name = backend.build_wheel(str(tmp_path))
     names = zipfile.ZipFile(tmp_path / name).namelist()
     assert "ozlib/controller.py" in names and "ozlib-1.0.0.dist-info/RECORD" in names
+
+
+def test_alarm_and_message_histories(cnc, operator, monkeypatch):
+    before = datetime.now().replace(microsecond=0)
+    for number in (1201, 1202, 1203):
+        operator(f"alarm raise {number} 2 1 PY ALARM {number}")
+    operator("alarm clear")
+    operator("message 2001 0 LOAD PART")
+    # Three records over two pages: the paging must keep them in order.
+    monkeypatch.setattr(ozlib.controller, "HISTORY_PAGE", 2)
+    alarms = cnc.alarm_history(last=3)
+    assert [(a.number, a.message) for a in alarms] == [(n, f"PY ALARM {n}") for n in (1201, 1202, 1203)]
+    assert [a.record for a in alarms] == list(range(alarms[0].record, alarms[0].record + 3))
+    assert alarms[-1].time is not None and alarms[-1].time >= before - timedelta(seconds=2)
+    assert cnc.alarm_history(last=1) == alarms[-1:]
+    msg = cnc.message_history(last=1)
+    assert [(m.number, m.message) for m in msg] == [(2001, "LOAD PART")]
+
+
+def test_operation_history_counts_to_the_newest(cnc):
+    cnc.write_macro(100, 1)
+    ops = cnc.operation_history(last=5)
+    assert 1 <= len(ops) <= 5
+    assert [o.record for o in ops] == list(range(ops[0].record, ops[0].record + len(ops)))
+
+
+def test_sampling(cnc):
+    data = cnc.sample([1, 3], seconds=0.3)
+    assert set(data) == {1, 3}
+    assert all(len(v) > 10 and len(set(v)) > 1 for v in data.values())
+    with cnc.sampling([2]) as s:
+        with pytest.raises(ozlib.RequestError) as e:
+            cnc.sample([1], seconds=0.1)   # one sampling at a time
+        assert e.value.name == "EW_REFUSED"
+        s.read()
+    assert cnc.sample([2], seconds=0.05)   # the with-block ended it
+    with pytest.raises(ValueError):
+        cnc.sampling([0, 9])
