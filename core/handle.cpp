@@ -213,6 +213,9 @@ void breakCircuit(Handle& h) {
   SockPair* c = h.circuit;
   if (c == nullptr) return;
   Lock cl(c->circuit_lock, true);
+  // A handle already marked lost its circuit to an earlier break; what the
+  // circuit holds now may be new connections another handle opened since.
+  if (h.has(kBroken)) return;
   handleMgr().markBroken(c);
   OZ_LOG(1) << "Error: circuit was destoryed in another handle," << " IP = "
             << plat::inet_text(c->address) << " port = " << plat::from_net16(c->port)

@@ -239,6 +239,22 @@ TEST_F(Sock1, EndRequestGivesUpWhenTheCircuitBreaksMeanwhile) {
   t.join();
 }
 
+// A handle's exchange that was in flight when another thread broke the
+// circuit fails afterwards, maybe after a new handle has opened the circuit
+// again: that late failure must not close the new connections.
+TEST_F(Sock1, ALateFailureOfABrokenHandleLeavesTheReopenedCircuitAlone) {
+  uint16_t late = open(), other = open();
+  ASSERT_EQ(EW_SUCCESS, cnc_resetconnect(other));
+  fake.reply(1, 36, sim::RbReply().i32(9));
+  uint16_t fresh = open();
+  breakCircuit(*find_handle(late));   // what the exchange does on its -16
+  actf_t a{};
+  EXPECT_EQ(EW_SUCCESS, cnc_actf(fresh, &a));
+  EXPECT_EQ(9, a.data);
+  EXPECT_EQ(EW_CIRCUIT, cnc_actf(late, &a));
+  for (uint16_t h : {late, other, fresh}) cnc_freelibhndl(h);
+}
+
 // ---- rows of single-request exports ------------------------------------------------
 
 struct GoldenRow {
