@@ -19,7 +19,7 @@ int16_t listed_call(uint16_t hn, const ListedRow& row, const int32_t* a, int16_t
     for (uint8_t i = 0; i < row.ncmds; ++i) {
       Rb rb = Rb{row.cls, row.cmds[i]};
       for (uint8_t k = 0; k < row.nargs; ++k) rb.a[k] = uint32_t(a[k]);
-      if (i == 0 && row.shape == Listed::Write) rb.with(buf, uint16_t(len));
+      if (i + 1 == row.ncmds && row.shape == Listed::Write) rb.with(buf, uint16_t(len));
       c.add(rb);
     }
     c.exchange();

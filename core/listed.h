@@ -13,7 +13,8 @@
 //            RB, one after another, copied up to *length bytes; *length gets
 //            the number of bytes copied.
 //   Write  : short f(h, a1.., int16_t length, const void* buf)  the bytes go
-//            as the data of the first RB; further commands follow without data.
+//            as the data of the last RB, the writing command; commands before
+//            it go without data.
 //   Action : short f(h, a1..)  the RBs alone.
 #pragma once
 #include <cstdint>

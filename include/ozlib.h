@@ -587,7 +587,9 @@ OZ_API int16_t OZ_CALL cnc_rdcbmem(uint16_t h, int32_t offset, int32_t length, v
 OZ_API int16_t OZ_CALL cnc_wrcbmem(uint16_t h, int32_t offset, int32_t length, const void* in);
 OZ_API int16_t OZ_CALL cnc_rdcbmem2(uint16_t h, int32_t offset, int32_t size, int16_t* length, void* buf);
 OZ_API int16_t OZ_CALL cnc_wrcbmem2(uint16_t h, int32_t offset, int16_t length, const void* buf);
-/* Requests 626, 627 and 628 with the same argument. */
+/* C-executor parameter number: one request of two RBs with the same
+ * argument, 628 and then 626 (read: buf gets the data of both replies, one
+ * after the other) or 628 and then 627 (write: buf goes with the 627). */
 OZ_API int16_t OZ_CALL cnc_rdcbprm(uint16_t h, int32_t number, int16_t* length, void* buf);
 OZ_API int16_t OZ_CALL cnc_wrcbprm(uint16_t h, int32_t number, int16_t length, const void* buf);
 

@@ -323,7 +323,7 @@ TEST_F(Frame, EveryListedRowSendsWhatTheGoldenTableSays) {
       r.cls = g.cls;
       int32_t* arg[4] = {&r.a1, &r.a2, &r.a3, &r.a4};
       for (int k = 0; k < g.nargs; ++k) *arg[k] = a[k];
-      if (g.shape == "Write" && i == 0) r.data.assign(6, 0xCC);
+      if (g.shape == "Write" && i + 1 == g.cmds.size()) r.data.assign(6, 0xCC);
       want.push_back(r);
     }
     expectRequests(want);

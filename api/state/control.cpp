@@ -155,7 +155,7 @@ OZ_EXPORT int16_t OZ_CALL cnc_wrcbmem(uint16_t h, int32_t offset, int32_t length
 #define STATE_CONTROL_ROWS(X)                          \
   X(cnc_rdcbmem2, Read, 1, (563), offset, size)        \
   X(cnc_wrcbmem2, Write, 1, (564), offset)             \
-  X(cnc_rdcbprm, Read, 1, (626, 627, 628), number)     \
-  X(cnc_wrcbprm, Write, 1, (626, 627, 628), number)
+  X(cnc_rdcbprm, Read, 1, (628, 626), number)          \
+  X(cnc_wrcbprm, Write, 1, (628, 627), number)
 STATE_CONTROL_ROWS(OZ_LISTED_DEFINE)
 OZ_LISTED_TABLE(state_control, STATE_CONTROL_ROWS)
