@@ -2,9 +2,9 @@
 //
 // As a DLL the loader tells us through DllMain, for every thread of the
 // process. Linked statically (the tests), there is no DllMain: a namespace-
-// scope object stands for process attach and detach, and a thread_local
-// object stands for thread detach, armed only by threads that used the
-// library so that other threads' exits cost nothing.
+// scope object stands for process attach and detach, and a TLS callback
+// for thread detach, acting only for threads that used the library so that
+// other threads' exits cost nothing.
 #include "platform/platform.h"
 
 #include <windows.h>
@@ -15,23 +15,36 @@ namespace oz::plat {
 
 namespace {
 
-struct ThreadHook {
-  bool armed = false;
-  ~ThreadHook() {
-    if (armed) oz::thread_exit(GetCurrentThreadId());
-  }
-};
-thread_local ThreadHook t_hook;
+// Per thread, through the system's own TLS: non-null once the thread used
+// the library. A C++ thread_local would not do: mingw runs the destructors
+// of thread_local objects unreliably (now and then not at all), and a
+// thread's handles then outlive it.
+DWORD g_used = TLS_OUT_OF_INDEXES;
 
 struct ProcessHook {
-  ProcessHook() { oz::library_load(); }
+  ProcessHook() {
+    g_used = TlsAlloc();
+    oz::library_load();
+  }
   ~ProcessHook() { oz::library_unload(); }
 };
 ProcessHook g_process_hook;
 
+// A TLS callback: the loader calls it at every thread's end, as it calls a
+// DLL's DllMain.
+void NTAPI threadDetach(PVOID, DWORD reason, PVOID) {
+  if (reason == DLL_THREAD_DETACH && g_used != TLS_OUT_OF_INDEXES && TlsGetValue(g_used) != nullptr)
+    oz::thread_exit(GetCurrentThreadId());
+}
+
 }  // namespace
 
-void on_thread_uses_library() { t_hook.armed = true; }
+extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK oz_thread_detach =
+    threadDetach;
+
+void on_thread_uses_library() {
+  if (g_used != TLS_OUT_OF_INDEXES) TlsSetValue(g_used, reinterpret_cast<LPVOID>(1));
+}
 
 #else
 
